@@ -1,0 +1,14 @@
+#include <cstdio>
+#include <cstring>
+
+#include "benches.h"
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "vault") == 0)
+        return runVaultBench();
+    if (argc == 2 && std::strcmp(argv[1], "pictures") == 0)
+        return runPicturesBench();
+    std::fprintf(stderr, "usage: kaldrino-bench vault|pictures\n");
+    return 2;
+}

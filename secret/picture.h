@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <memory>
+
+#include "kaldrinoerror.h"
+
+class QPainter;
+
+// A picture that failed to load: "Image bitmap incorrecte", "Image icône
+// incorrecte", "MetaFichier incorrect", "Erreur JPEG #%d", "Extension de
+// fichier graphique inconnue (.%s)", "Impossible d'ouvrir le fichier %s".
+class PictureError : public KaldrinoError {
+public:
+    using KaldrinoError::KaldrinoError;
+};
+
+// A loaded picture of one of the six formats.
+class Picture {
+public:
+    virtual ~Picture() = default;
+
+    // Natural size in pixels (metafiles at 96 dpi).
+    virtual QSize naturalSize() const = 0;
+
+    // Draws the picture stretched into target. A picture may decode lazily
+    // and keep what it decoded for later paints; a fatal decoding error
+    // found here throws PictureError.
+    virtual void draw(QPainter& painter, const QRect& target) const = 0;
+};
+
+using PicturePtr = std::shared_ptr<Picture>;
+
+// Loads a picture, its format chosen by the extension alone (any case).
+// The file is opened read-only and not held open afterwards. Throws
+// PictureError. The caller checks that the file exists first.
+PicturePtr LoadPictureFile(const QString& path);

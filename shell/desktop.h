@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <functional>
+
+// Platform substitutes for the desktop services the windows use.
+
+// The primary display's size in pixels.
+QSize PrimaryDisplaySize();
+
+// Asks the desktop to open a document or address; the result is ignored.
+void ShellOpen(const QString& target);
+void setShellOpenSeamForTesting(std::function<void(const QString&)> seam);
+
+// Puts text on the clipboard.
+void CopyToClipboard(const QString& text);

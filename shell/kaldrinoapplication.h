@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object: title "Kaldrino", Qt's French translations, the
+// font names of the windows mapped to installed families, and the one place
+// where an error escaping an event handler is shown and stopped.
+class KaldrinoApplication : public QApplication {
+    Q_OBJECT
+public:
+    KaldrinoApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+// What table persistence needs of a table: the grid implements it in the
+// window, an in-memory table in tests. Cells are Windows-1252 bytes.
+class TableAccess {
+public:
+    virtual ~TableAccess() = default;
+    virtual int rowCount() const = 0;
+    virtual void setRowCount(int rows) = 0; // new rows are empty
+    virtual int columnCount() const = 0;
+    virtual std::string cell(int column, int row) const = 0;
+    virtual void setCell(int column, int row, const std::string& text) = 0;
+};
+
+// Writes "lignes", decoys, every cell (columns outer, rows inner, header
+// first), decoys again: one atomic write. Throws VaultWriteError.
+void SaveTable(const QString& iniPath, const TableAccess& table);
+
+// Rebuilds the table from the vault; an absent "lignes" leaves it alone.
+// Throws ConversionError for the first cell that does not decode, after
+// every other cell was loaded.
+void LoadTable(const QString& iniPath, TableAccess& table);
