@@ -1,0 +1,6 @@
+#include "metafile/metafile.h"
+
+PicturePtr LoadMetafile(const QByteArray&)
+{
+    throw PictureError("MetaFichier incorrect");
+}
