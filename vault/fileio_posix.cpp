@@ -1,0 +1,141 @@
+#include "fileio.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vault {
+
+namespace {
+
+std::function<bool(WriteStep)>& failureHook()
+{
+    static std::function<bool(WriteStep)> hook;
+    return hook;
+}
+
+bool injectedFailure(WriteStep step)
+{
+    const auto& hook = failureHook();
+    return hook && hook(step);
+}
+
+bool writeAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+QByteArray folderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    if (slash == 0)
+        return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
+} // namespace
+
+void setWriteFailureForTesting(std::function<bool(WriteStep)> fail)
+{
+    failureHook() = std::move(fail);
+}
+
+ReadStatus readWholeFile(const QString& path, std::string& content)
+{
+    content.clear();
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Absent : ReadStatus::Unreadable;
+    if (!S_ISREG(st.st_mode))
+        return ReadStatus::Unreadable;
+
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return ReadStatus::Unreadable;
+    content.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            content.clear();
+            return ReadStatus::Unreadable;
+        }
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadStatus::Ok;
+}
+
+bool replaceFileAtomically(const QString& path, std::string_view content)
+{
+    // A symbolic link stays a link: its target is replaced.
+    QString targetPath = path;
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        targetPath = info.canonicalFilePath();
+    const QByteArray target = QFile::encodeName(targetPath);
+
+    mode_t mode = S_IRUSR | S_IWUSR;
+    struct stat old {};
+    const bool replacing = ::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    if (replacing)
+        mode = old.st_mode & 07777;
+
+    if (injectedFailure(WriteStep::CreateTemp))
+        return false;
+    QByteArray temp = target + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+
+    auto fail = [&](bool open) {
+        if (open)
+            ::close(fd);
+        ::unlink(temp.constData());
+        return false;
+    };
+
+    if (replacing)
+        (void)::fchown(fd, old.st_uid, old.st_gid); // best effort: only root may
+    if (::fchmod(fd, mode) != 0)
+        return fail(true);
+    if (injectedFailure(WriteStep::Write) || !writeAll(fd, content))
+        return fail(true);
+    if (injectedFailure(WriteStep::Sync) || ::fsync(fd) != 0)
+        return fail(true);
+    if (::close(fd) != 0)
+        return fail(false);
+    if (injectedFailure(WriteStep::Rename) || ::rename(temp.constData(), target.constData()) != 0)
+        return fail(false);
+
+    // The new name must survive a power cut too. Once renamed the content
+    // is in place whatever this reports, so a failure here is not an error.
+    const int dir = ::open(folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+} // namespace vault

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Hashing and comparison of names without regard to ASCII letter case,
+// usable with string_view look-ups.
+struct AsciiCaseHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept;
+};
+
+struct AsciiCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
+
+// The content of a profile file held in memory: parses, answers look-ups,
+// edits and serialises. Files written by the Windows profile functions read
+// the same as there: CRLF or LF line ends, blanks around names and values
+// ignored, names matched without regard to ASCII letter case, a value in
+// matching quotes read without them. Lines it does not understand and
+// sections nobody edits are written back byte for byte; every line is
+// written with CRLF.
+class ProfileFile {
+public:
+    ProfileFile();
+    ~ProfileFile();
+    ProfileFile(ProfileFile&&) noexcept;
+    ProfileFile& operator=(ProfileFile&&) noexcept;
+
+    static ProfileFile parse(std::string_view content);
+    std::string serialise() const;
+
+    // The value, or "" when the section or key is absent; cut to 2047 bytes.
+    std::string read(std::string_view section, std::string_view key) const;
+    bool hasKey(std::string_view section, std::string_view key) const;
+    bool sectionHasKeys(std::string_view section) const;
+    // Key names of the first section of that name, in file order.
+    std::vector<std::string> keys(std::string_view section) const;
+
+    // Each returns whether the content changed.
+    bool write(std::string_view section, std::string_view key, std::string_view value);
+    bool clearSection(std::string_view section);
+
+    static constexpr std::size_t kMaxValue = 2047;
+
+private:
+    struct Section;
+    using SectionIndex = std::unordered_map<std::string, Section*, AsciiCaseHash, AsciiCaseEqual>;
+
+    Section* findSection(std::string_view name) const;
+    void reindex();
+
+    // m_sections[0] holds the lines before the first header and has no name.
+    std::vector<std::unique_ptr<Section>> m_sections;
+    SectionIndex m_index; // first section of each name
+};
