@@ -18,7 +18,9 @@ ReadStatus readWholeFile(const QString& path, std::string& content);
 
 // Replaces the file by a temporary file in the same folder: write, flush,
 // fsync, rename over it, fsync of the folder. A new file is created for its
-// owner only (0600); a replaced one keeps its permission bits. On failure
+// owner only (0600); a replaced one keeps its permission bits. A file that
+// is read-only (no write bit at all, or not writable by this user) is not
+// replaced. On failure
 // the old file is intact, no temporary file is left, and false is returned.
 bool replaceFileAtomically(const QString& path, std::string_view content);
 

@@ -100,6 +100,10 @@ bool replaceFileAtomically(const QString& path, std::string_view content)
     const bool replacing = ::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
     if (replacing)
         mode = old.st_mode & 07777;
+    // A file marked read-only stays as it is, even for a user (root) whom
+    // the system would let replace it.
+    if (replacing && (::access(target.constData(), W_OK) != 0 || (old.st_mode & 0222) == 0))
+        return false;
 
     if (injectedFailure(WriteStep::CreateTemp))
         return false;
