@@ -38,7 +38,7 @@ MemoryTable tableOf(int generation)
 int generationIn(const MemoryTable& table)
 {
     int generation = -1;
-    if (std::sscanf(table.cell(0, 0).c_str(), "g%d ", &generation) != 1)
+    if (table.rowCount() == 0 || std::sscanf(table.cell(0, 0).c_str(), "g%d ", &generation) != 1)
         return -1;
     if (table.rowCount() != entriesOf(generation) + 1)
         return -1;
