@@ -60,10 +60,17 @@ QLabel* makeLabel(const QString& text, const QRect& geometry, QWidget* parent)
 
 } // namespace
 
+// The library's resources are linked statically and so must be registered.
+static void registerUiResources()
+{
+    Q_INIT_RESOURCE(ui);
+}
+
 TMainForm::TMainForm(const QString& appDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint)
 {
+    registerUiResources();
     setWindowTitle(QStringLiteral("Mots de passe"));
     setFixedSize(kClientWidth, kClientHeight);
     setFont(dialogFont());
