@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "previewrect.h"
+
+namespace {
+
+struct RectCase {
+    const char* name;
+    QSize picture;
+    QSize area;
+    QRect expected;
+};
+
+void PrintTo(const RectCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PreviewRectTest : public ::testing::TestWithParam<RectCase> {};
+
+TEST_P(PreviewRectTest, PlacesThePicture)
+{
+    const RectCase& c = GetParam();
+    const QRect r = PreviewRect(c.picture, c.area);
+    EXPECT_EQ(r, c.expected) << "got " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PreviewRectTest,
+    ::testing::Values(
+        RectCase { "small_centred_unscaled", { 100, 50 }, { 141, 153 }, { 20, 51, 100, 50 } },
+        RectCase { "odd_margin_truncates", { 99, 50 }, { 141, 153 }, { 21, 51, 99, 50 } },
+        RectCase { "exact_fit_unscaled", { 141, 153 }, { 141, 153 }, { 0, 0, 141, 153 } },
+        RectCase { "wide_half_rounds_up", { 1000, 500 }, { 141, 153 }, { 0, 0, 141, 71 } },
+        RectCase { "tall_half_rounds_up", { 500, 1000 }, { 141, 153 }, { 0, 0, 77, 153 } },
+        RectCase { "one_pixel_too_wide", { 142, 10 }, { 141, 153 }, { 0, 0, 141, 10 } },
+        RectCase { "too_tall_but_narrow", { 100, 300 }, { 141, 153 }, { 0, 0, 51, 153 } },
+        // Square pictures take the tall branch; the width is then not
+        // checked against the area and runs past it.
+        RectCase { "square_overflows_width", { 200, 200 }, { 141, 153 }, { 0, 0, 153, 153 } },
+        // Wider than high but only the height is too large: stretched to the
+        // area's width, the height is not checked again.
+        RectCase { "wide_only_height_too_big", { 150, 120 }, { 200, 100 }, { 0, 0, 200, 160 } }),
+    [](const ::testing::TestParamInfo<RectCase>& info) { return info.param.name; });
+
+TEST(MulDivTest, RoundsHalvesAwayFromZero)
+{
+    struct {
+        int number, numerator, denominator, expected;
+    } cases[] = {
+        { 1, 1, 2, 1 },     { -1, 1, 2, -1 },  { 3, 1, 2, 2 },  { 5, 1, -2, -3 },
+        { 7, 1, 3, 2 },     { 8, 1, 3, 3 },    { -8, 1, 3, -3 }, { 500, 141, 1000, 71 },
+        { 4, 5, 0, -1 },    { INT_MAX, INT_MAX, INT_MAX, INT_MAX },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MulDiv(c.number, c.numerator, c.denominator), c.expected)
+            << c.number << " * " << c.numerator << " / " << c.denominator;
+}
+
+TEST(CentredTextOriginTest, TruncatesTowardZero)
+{
+    EXPECT_EQ(CentredTextOrigin({ 30, 13 }, { 141, 153 }), QPoint(55, 70));
+    // A text larger than the area: -4.5 and -1.5 truncate to -4 and -1.
+    EXPECT_EQ(CentredTextOrigin({ 50, 13 }, { 41, 10 }), QPoint(-4, -1));
+}
+
+} // namespace
