@@ -5,6 +5,49 @@
 
 #include "picturedrawing.h"
 
+namespace {
+
+quint32 littleEndian(const QByteArray& bytes, int at, int size)
+{
+    quint32 value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | quint8(bytes[at + i]);
+    return value;
+}
+
+// Qt's reader stops quietly at the end of a short file and leaves the rest
+// of the image unset. An uncompressed bitmap must hold every row it declares
+// (the last one may lack its padding); compressed ones are left to the
+// reader.
+bool pixelDataCut(QIODevice& file)
+{
+    const QByteArray header = file.peek(34);
+    if (header.size() < 34 || !header.startsWith("BM"))
+        return false;
+    const qint64 offset = littleEndian(header, 10, 4);
+    qint64 width, height, bitsPerPixel, compression = 0;
+    if (littleEndian(header, 14, 4) == 12) { // OS/2 core header
+        width = littleEndian(header, 18, 2);
+        height = littleEndian(header, 20, 2);
+        bitsPerPixel = littleEndian(header, 24, 2);
+    } else {
+        width = qint32(littleEndian(header, 18, 4));
+        height = qAbs(qint64(qint32(littleEndian(header, 22, 4))));
+        bitsPerPixel = littleEndian(header, 28, 2);
+        compression = littleEndian(header, 30, 4);
+    }
+    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
+    if (!uncompressed || width <= 0 || height == 0)
+        return false;
+    const qint64 rowBits = width * bitsPerPixel; // below 2^48
+    const qint64 stride = (rowBits + 31) / 32 * 4;
+    if (stride == 0 || height - 1 > file.size() / stride)
+        return stride != 0;
+    return file.size() < offset + stride * (height - 1) + (rowBits + 7) / 8;
+}
+
+} // namespace
+
 RasterPicture::RasterPicture(QImage image) : m_image(std::move(image)) {}
 
 QSize RasterPicture::naturalSize() const
@@ -33,6 +76,8 @@ PicturePtr ReadBitmapPicture(QIODevice& file)
 {
     if (file.size() == 0)
         return std::make_shared<RasterPicture>(QImage());
+    if (pixelDataCut(file))
+        throw PictureError("Image bitmap incorrecte");
     QImageReader reader(&file, "bmp");
     QImage image = reader.read();
     if (image.isNull())
