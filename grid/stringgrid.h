@@ -2,10 +2,14 @@
 
 #include <QBrush>
 #include <QFont>
+#include <QLocale>
 #include <QString>
 #include <QTableView>
 #include <functional>
 
+class CellDelegate;
+class GridHeader;
+class GridSelectionModel;
 class StringGridModel;
 
 // An editable grid of text cells with one fixed header row (row 0), built on
@@ -20,8 +24,10 @@ public:
     explicit StringGrid(QWidget* parent = nullptr);
     ~StringGrid() override;
 
-    int rowCount() const;          // header included
-    void setRowCount(int rows);    // new rows are empty; smaller drops the last rows
+    int rowCount() const; // header included
+    // New rows are empty; a smaller count drops the last rows. Never fewer
+    // than 2: the header and one entry.
+    void setRowCount(int rows);
     int columnCount() const;
     void setColumnCount(int columns);
 
@@ -35,7 +41,9 @@ public:
     void setRow(int row);
     void setCol(int column);
 
-    // Removes count rows at index; the rows below move up.
+    // Removes count rows at index; the rows below move up. The current row
+    // keeps its index while that row exists, else becomes the last row.
+    // Removing every entry leaves one empty entry row.
     void removeRows(int index, int count);
 
     // Called before every change of the current row; allow starts true.
@@ -48,6 +56,9 @@ public:
     // column 0, indicator shown from the start).
     int sortColumn() const;
     bool sortAscending() const;
+    // Numbers and dates in cells are read with this locale; the system's
+    // by default.
+    void setSortLocale(const QLocale& locale);
 
     // Longest text the cell editor accepts, and which characters it takes
     // (a refused character or paste is not inserted).
@@ -56,4 +67,35 @@ public:
 
     // Whether an in-place editor is open.
     bool isEditing() const;
+
+    // The brush and font cell (row, column) is drawn with: the header's
+    // button face and header font, the entry rows' bands and cell font, then
+    // whatever onGetCellColor makes of them.
+    void cellAppearance(int row, int column, QBrush& brush, QFont& font) const;
+
+protected:
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+private:
+    bool allowRowChange(const QModelIndex& from, const QModelIndex& to);
+    bool notifyRowChange(int oldRow, int newRow);
+    void moveTo(int column, int row);
+    void tabMove(bool forward);
+    void finishEditing();
+    void headerCellClicked(int column);
+    void stretchLastColumn();
+
+    StringGridModel* m_model;
+    GridSelectionModel* m_selection;
+    CellDelegate* m_delegate;
+    GridHeader* m_header;
+    QFont m_headerFont;
+    int m_sortColumn = 0;
+    bool m_sortAscending = true;
+    QLocale m_sortLocale = QLocale::system();
+    int m_wheelDelta = 0;
 };
