@@ -1,6 +1,8 @@
 #include "encryptdecrypt.h"
+#include "encryptinto.h"
 
 #include <array>
+#include <charconv>
 #include <cstring>
 
 #include "textconv.h"
@@ -14,16 +16,32 @@ constexpr std::size_t kMaxGroups = 128;
 
 using Buffer = std::array<unsigned char, 256>;
 
-void appendGroup(std::string& out, unsigned word)
+constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                          "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                          "8081828384858687888990919293949596979899";
+
+// word + offset lies between 23851 and 89386: always five digits.
+void putGroup(char* out, unsigned word)
 {
-    // word + offset is at most 89386: always five digits.
-    unsigned v = word + kOffset;
-    char digits[5];
-    for (int i = 4; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + v % 10);
-        v /= 10;
+    const unsigned v = word + kOffset;
+    const unsigned rest = v % 10000;
+    out[0] = static_cast<char>('0' + v / 10000);
+    std::memcpy(out + 1, kPairs + 2 * (rest / 100), 2);
+    std::memcpy(out + 3, kPairs + 2 * (rest % 100), 2);
+}
+
+// A group of five plain digits, the only kind EncryptText makes, or -1.
+int plainGroup(std::string_view group)
+{
+    if (group.size() != 5)
+        return -1;
+    int value = 0;
+    for (char c : group) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
     }
-    out.append(digits, 5);
+    return value;
 }
 
 } // namespace
@@ -36,34 +54,43 @@ std::string EncryptText(std::string_view text)
 
 std::string EncryptText(std::string_view text, std::uint32_t tickCount)
 {
+    std::string out;
+    appendEncrypted(out, text, tickCount);
+    return out;
+}
+
+void appendEncrypted(std::string& out, std::string_view text, std::uint32_t tickCount)
+{
     if (text.size() > kMaxText)
         text = text.substr(0, kMaxText);
     const std::size_t n = text.size();
 
+    std::size_t m = n % 2 == 1 ? n + 1 : n + 2;
+    if (m < 10)
+        m = 10;
+
     // Bytes past the text that nothing else fills stay 0, so the encoding of
     // every non-empty text depends on the text alone.
-    Buffer buf{};
+    Buffer buf;
+    std::memset(buf.data(), 0, m);
     buf[0] = static_cast<unsigned char>(n);
     std::memcpy(buf.data() + 1, text.data(), n);
 
     if (n == 0) {
-        const std::string digits = std::to_string(tickCount);
-        for (std::size_t i = 0; i < digits.size() && i < 9; ++i)
+        char digits[16];
+        const char* end = std::to_chars(digits, digits + sizeof digits, tickCount).ptr;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(end - digits) && i < 9; ++i)
             buf[1 + i] = static_cast<unsigned char>(digits[i]);
     } else if (n < 10) {
         for (std::size_t i = n; i < 9; ++i)
             buf[1 + i] = buf[1 + i % n];
     }
 
-    std::size_t m = n % 2 == 1 ? n + 1 : n + 2;
-    if (m < 10)
-        m = 10;
-
-    std::string out;
-    out.reserve(m / 2 * 5);
-    for (std::size_t k = 0; k < m / 2; ++k)
-        appendGroup(out, buf[2 * k] + 256u * buf[2 * k + 1]);
-    return out;
+    const std::size_t start = out.size();
+    out.resize(start + m / 2 * 5);
+    char* p = out.data() + start;
+    for (std::size_t k = 0; k < m / 2; ++k, p += 5)
+        putGroup(p, buf[2 * k] + 256u * buf[2 * k + 1]);
 }
 
 std::string DecryptText(std::string_view encoded)
@@ -75,7 +102,9 @@ std::string DecryptText(std::string_view encoded)
     // Input longer than the buffer holds: its first 128 groups count.
     for (std::size_t k = 0; k < kMaxGroups && k * 5 < encoded.size(); ++k) {
         const std::string_view group = encoded.substr(k * 5, 5);
-        const std::uint32_t word = static_cast<std::uint32_t>(TextToInt(group) - kOffset) & 0xFFFF;
+        const int plain = plainGroup(group);
+        const std::int32_t value = plain >= 0 ? plain : TextToInt(group);
+        const std::uint32_t word = static_cast<std::uint32_t>(value - kOffset) & 0xFFFF;
         buf[2 * k] = static_cast<unsigned char>(word & 0xFF);
         buf[2 * k + 1] = static_cast<unsigned char>(word >> 8);
     }

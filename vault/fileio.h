@@ -11,7 +11,7 @@ namespace vault {
 enum class ReadStatus {
     Ok,         // a regular file, read whole
     Absent,     // nothing at that path
-    Unreadable, // something is there that could not be read
+    Unreadable, // something is there that could not be read (or over 1 GiB)
 };
 
 ReadStatus readWholeFile(const QString& path, std::string& content);

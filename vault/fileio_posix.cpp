@@ -11,6 +11,8 @@ namespace vault {
 
 namespace {
 
+constexpr off_t kMaxFileSize = off_t(1) << 30;
+
 std::function<bool(WriteStep)>& failureHook()
 {
     static std::function<bool(WriteStep)> hook;
@@ -64,13 +66,26 @@ ReadStatus readWholeFile(const QString& path, std::string& content)
     if (!S_ISREG(st.st_mode))
         return ReadStatus::Unreadable;
 
+    // Larger than any vault could grow: damage, not something to load.
+    if (st.st_size > kMaxFileSize)
+        return ReadStatus::Unreadable;
+
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return ReadStatus::Unreadable;
-    content.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
+    // Read straight into the string; the size may change under us.
+    std::size_t used = 0;
+    content.resize(static_cast<std::size_t>(st.st_size) + 1);
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == content.size()) {
+            if (content.size() > static_cast<std::size_t>(kMaxFileSize)) {
+                ::close(fd);
+                content.clear();
+                return ReadStatus::Unreadable;
+            }
+            content.resize(content.size() * 2);
+        }
+        const ssize_t n = ::read(fd, content.data() + used, content.size() - used);
         if (n == 0)
             break;
         if (n < 0) {
@@ -80,9 +95,10 @@ ReadStatus readWholeFile(const QString& path, std::string& content)
             content.clear();
             return ReadStatus::Unreadable;
         }
-        content.append(buffer, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    content.resize(used);
     return ReadStatus::Ok;
 }
 

@@ -49,7 +49,7 @@ TIniFile::TIniFile(const QString& path)
     std::string bytes;
     switch (vault::readWholeFile(path, bytes)) {
     case vault::ReadStatus::Ok:
-        m_session->content = ProfileFile::parse(bytes);
+        m_session->content = ProfileFile::parse(std::move(bytes));
         break;
     case vault::ReadStatus::Absent:
         break;

@@ -1,6 +1,7 @@
 #include "profilefile.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -23,34 +24,40 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
-// A line "key=value": the key is what lies before the first '=', trimmed.
-struct EntryParts {
-    std::string_view key;
-    std::string_view value;
-};
-
-bool splitEntry(std::string_view line, EntryParts& parts)
+// Setting bit 5 of every byte folds ASCII upper case onto lower case; other
+// bytes may collide too, which costs a comparison, never a wrong match.
+std::uint64_t caseHash(std::string_view s)
 {
-    const std::string_view t = trim(line);
-    if (t.empty() || t.front() == ';' || t.front() == '[')
-        return false;
-    const std::size_t eq = t.find('=');
-    if (eq == std::string_view::npos)
-        return false;
-    parts.key = trim(t.substr(0, eq));
-    parts.value = trim(t.substr(eq + 1));
-    return !parts.key.empty();
+    constexpr std::uint64_t fold = 0x2020202020202020ull;
+    constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = s.size() * k;
+    const char* p = s.data();
+    std::size_t n = s.size();
+    while (n >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ (w | fold)) * k;
+        h ^= h >> 29;
+        p += 8;
+        n -= 8;
+    }
+    std::uint64_t tail = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i]) | 0x20) << (8 * i);
+    h = (h ^ tail) * k;
+    return h ^ (h >> 32);
 }
 
-bool splitHeader(std::string_view line, std::string_view& name)
+bool caseEqual(std::string_view a, std::string_view b)
 {
-    const std::string_view t = trim(line);
-    if (t.size() < 2 || t.front() != '[')
+    if (a.size() != b.size())
         return false;
-    const std::size_t close = t.rfind(']');
-    if (close == 0 || close == std::string_view::npos)
-        return false;
-    name = trim(t.substr(1, close - 1));
+    if (std::memcmp(a.data(), b.data(), a.size()) == 0)
+        return true;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    }
     return true;
 }
 
@@ -58,71 +65,131 @@ bool splitHeader(std::string_view line, std::string_view& name)
 
 std::size_t AsciiCaseHash::operator()(std::string_view s) const noexcept
 {
-    // FNV-1a over the lowered bytes.
-    std::size_t h = 1469598103934665603ull;
-    for (char c : s) {
-        h ^= static_cast<unsigned char>(lowerAscii(c));
-        h *= 1099511628211ull;
-    }
-    return h;
+    return static_cast<std::size_t>(caseHash(s));
 }
 
 bool AsciiCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept
 {
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    return caseEqual(a, b);
 }
 
-struct ProfileFile::Section {
-    struct Line {
-        std::string raw;
-        std::string key;       // empty for lines that are not entries
-        std::size_t valuePos = 0;
-        std::size_t valueLen = 0;
-    };
+// One line of the file. Positions are relative to the line's text, which
+// lies in m_source (owned == kNoText) or in m_owned[owned]. Kept small: a
+// vault file has one per entry.
+struct ProfileFile::Line {
+    static constexpr std::uint32_t kNoText = 0xFFFFFFFFu;
 
-    std::string header; // raw header line; empty for the lines before the first one
-    std::string name;
-    std::vector<Line> body;    // up to the last entry line
-    std::vector<Line> trailer; // blank and other lines after the last entry
-    std::unordered_map<std::string, std::size_t, AsciiCaseHash, AsciiCaseEqual> keys; // first line of each key
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+    std::uint32_t owned = kNoText;
+    std::uint32_t keyPos = 0;
+    std::uint32_t keyLen = 0; // 0: not an entry
+    std::uint32_t valuePos = 0;
+    std::uint32_t valueLen = 0;
+    std::uint32_t hash = 0;
 
-    void addLine(std::string_view raw)
+    bool isEntry() const { return keyLen != 0; }
+
+    // Splits "key=value": the key is what lies before the first '=';
+    // blanks around both are ignored; comments and headers are no entries.
+    void splitEntry(std::string_view text)
     {
-        EntryParts parts;
-        if (!header.empty() && splitEntry(raw, parts)) {
-            Line line;
-            line.raw = std::string(raw);
-            line.key = std::string(parts.key);
-            line.valuePos = static_cast<std::size_t>(parts.value.data() - raw.data());
-            line.valueLen = parts.value.size();
-            for (auto& t : trailer)
-                body.push_back(std::move(t));
-            trailer.clear();
-            keys.try_emplace(line.key, body.size());
-            body.push_back(std::move(line));
-        } else {
-            Line line;
-            line.raw = std::string(raw);
-            trailer.push_back(std::move(line));
+        keyLen = 0;
+        std::size_t begin = 0;
+        while (begin < text.size() && isBlank(text[begin]))
+            ++begin;
+        if (begin == text.size() || text[begin] == ';' || text[begin] == '[')
+            return;
+        const void* eqAt = std::memchr(text.data() + begin, '=', text.size() - begin);
+        if (!eqAt)
+            return;
+        const std::size_t eq = static_cast<std::size_t>(static_cast<const char*>(eqAt) - text.data());
+        const std::string_view key = trim(text.substr(begin, eq - begin));
+        if (key.empty())
+            return;
+        const std::string_view value = trim(text.substr(eq + 1));
+        setEntry(text, key, value);
+    }
+
+    void setEntry(std::string_view text, std::string_view key, std::string_view value)
+    {
+        keyPos = static_cast<std::uint32_t>(key.data() - text.data());
+        keyLen = static_cast<std::uint32_t>(key.size());
+        valuePos = static_cast<std::uint32_t>(value.data() - text.data());
+        valueLen = static_cast<std::uint32_t>(value.size());
+        hash = static_cast<std::uint32_t>(caseHash(key));
+    }
+};
+
+// Open addressing from a key to its first line; the hash is kept in the
+// line so that growing never hashes again.
+class ProfileFile::KeyIndex {
+public:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+
+    bool empty() const { return m_count == 0; }
+
+    void reserve(std::size_t keys, const std::vector<Line>& lines)
+    {
+        std::size_t size = 16;
+        while (size < keys * 2)
+            size *= 2;
+        if (size > m_slots.size())
+            rehash(size, lines);
+    }
+
+    template <typename KeyOf>
+    std::uint32_t find(std::string_view key, std::uint32_t hash, const std::vector<Line>& lines, KeyOf keyOf) const
+    {
+        if (m_slots.empty())
+            return kEmpty;
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const std::uint32_t id = m_slots[i];
+            if (id == kEmpty || (lines[id].hash == hash && caseEqual(keyOf(lines[id]), key)))
+                return id;
         }
     }
 
-    std::string_view value(const Line& line) const
+    // The key must not be present yet.
+    void insert(std::uint32_t id, const std::vector<Line>& lines)
     {
-        return std::string_view(line.raw).substr(line.valuePos, line.valueLen);
+        if ((m_count + 1) * 2 > m_slots.size())
+            rehash(std::max<std::size_t>(16, m_slots.size() * 2), lines);
+        place(id, lines[id].hash);
+        ++m_count;
     }
 
-    void setEntry(Line& line, std::string_view key, std::string_view value)
+private:
+    void place(std::uint32_t id, std::uint32_t hash)
     {
-        line.raw.clear();
-        line.raw.reserve(key.size() + 1 + value.size());
-        line.raw.append(key).append(1, '=').append(value);
-        line.key = std::string(key);
-        line.valuePos = key.size() + 1;
-        line.valueLen = value.size();
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t i = hash & mask;
+        while (m_slots[i] != kEmpty)
+            i = (i + 1) & mask;
+        m_slots[i] = id;
     }
+
+    void rehash(std::size_t size, const std::vector<Line>& lines)
+    {
+        std::vector<std::uint32_t> old = std::move(m_slots);
+        m_slots.assign(size, kEmpty);
+        for (std::uint32_t id : old) {
+            if (id != kEmpty)
+                place(id, lines[id].hash);
+        }
+    }
+
+    std::vector<std::uint32_t> m_slots;
+    std::size_t m_count = 0;
+};
+
+struct ProfileFile::Section {
+    std::uint32_t header = Line::kNoText; // none for the lines before the first header
+    std::string name;
+    std::vector<std::uint32_t> body;    // up to the last entry line
+    std::vector<std::uint32_t> trailer; // blank and other lines after the last entry
+    KeyIndex keys;
 };
 
 ProfileFile::ProfileFile()
@@ -134,71 +201,149 @@ ProfileFile::~ProfileFile() = default;
 ProfileFile::ProfileFile(ProfileFile&&) noexcept = default;
 ProfileFile& ProfileFile::operator=(ProfileFile&&) noexcept = default;
 
-ProfileFile ProfileFile::parse(std::string_view content)
+ProfileFile ProfileFile::parse(std::string content)
 {
     ProfileFile file;
-    Section* current = file.m_sections.front().get();
+    file.m_source = std::move(content);
+    file.parseSource();
+    return file;
+}
+
+std::string_view ProfileFile::text(const Line& line) const
+{
+    if (line.owned != Line::kNoText)
+        return m_owned[line.owned];
+    return std::string_view(m_source).substr(line.offset, line.length);
+}
+
+std::string_view ProfileFile::keyOf(const Line& line) const
+{
+    return text(line).substr(line.keyPos, line.keyLen);
+}
+
+std::string_view ProfileFile::valueOf(const Line& line) const
+{
+    return text(line).substr(line.valuePos, line.valueLen);
+}
+
+void ProfileFile::parseSource()
+{
+    const std::string_view content = m_source;
+    // One line per 40 bytes is a fair guess for a vault file.
+    m_lines.reserve(content.size() / 40 + 1);
+    Section* current = m_sections.front().get();
     std::size_t pos = 0;
     while (pos < content.size()) {
-        std::size_t end = content.find('\n', pos);
-        const std::size_t next = end == std::string_view::npos ? content.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = content.size();
-        std::string_view line = content.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        pos = next;
+        const char* nl = static_cast<const char*>(std::memchr(content.data() + pos, '\n', content.size() - pos));
+        const std::size_t end = nl ? static_cast<std::size_t>(nl - content.data()) : content.size();
+        Line line;
+        line.offset = static_cast<std::uint32_t>(pos);
+        line.length = static_cast<std::uint32_t>(end - pos);
+        if (line.length > 0 && content[end - 1] == '\r')
+            --line.length;
+        pos = end + 1;
 
-        std::string_view name;
-        if (splitHeader(line, name)) {
-            auto section = std::make_unique<Section>();
-            section->header = std::string(line);
-            section->name = std::string(name);
-            current = section.get();
-            file.m_sections.push_back(std::move(section));
-            file.m_index.try_emplace(current->name, current);
-        } else {
-            current->addLine(line);
+        const std::string_view raw = content.substr(line.offset, line.length);
+        std::size_t first = 0;
+        while (first < raw.size() && isBlank(raw[first]))
+            ++first;
+        if (first < raw.size() && raw[first] == '[') {
+            const std::string_view t = trim(raw);
+            const std::size_t close = t.rfind(']');
+            if (close != std::string_view::npos) {
+                auto section = std::make_unique<Section>();
+                section->header = static_cast<std::uint32_t>(m_lines.size());
+                section->name = std::string(trim(t.substr(1, close - 1)));
+                m_lines.push_back(line);
+                current = section.get();
+                m_sections.push_back(std::move(section));
+                m_index.try_emplace(current->name, current);
+                continue;
+            }
+        }
+
+        const auto id = static_cast<std::uint32_t>(m_lines.size());
+        if (current->header != Line::kNoText)
+            line.splitEntry(raw);
+        m_lines.push_back(line);
+        if (!line.isEntry()) {
+            current->trailer.push_back(id);
+            continue;
+        }
+        current->body.insert(current->body.end(), current->trailer.begin(), current->trailer.end());
+        current->trailer.clear();
+        current->body.push_back(id);
+    }
+
+    // Indexes are built once their size is known; the first of duplicate
+    // keys is the one found.
+    for (auto& section : m_sections) {
+        section->keys.reserve(section->body.size(), m_lines);
+        for (std::uint32_t id : section->body) {
+            const Line& line = m_lines[id];
+            if (line.isEntry()
+                && section->keys.find(keyOf(line), line.hash, m_lines, [this](const Line& l) { return keyOf(l); })
+                    == KeyIndex::kEmpty)
+                section->keys.insert(id, m_lines);
         }
     }
-    return file;
 }
 
 std::string ProfileFile::serialise() const
 {
     std::size_t size = 0;
+    auto measure = [&](std::uint32_t id) { size += text(m_lines[id]).size() + 2; };
     for (const auto& s : m_sections) {
-        size += s->header.empty() ? 0 : s->header.size() + 2;
-        for (const auto& l : s->body)
-            size += l.raw.size() + 2;
-        for (const auto& l : s->trailer)
-            size += l.raw.size() + 2;
+        if (s->header != Line::kNoText)
+            measure(s->header);
+        std::for_each(s->body.begin(), s->body.end(), measure);
+        std::for_each(s->trailer.begin(), s->trailer.end(), measure);
     }
-    std::string out;
-    out.reserve(size);
-    auto put = [&out](const std::string& raw) {
-        out.append(raw);
-        out.append("\r\n", 2);
+    std::string out(size, '\0');
+    char* p = out.data();
+    auto put = [&](std::uint32_t id) {
+        const std::string_view t = text(m_lines[id]);
+        std::memcpy(p, t.data(), t.size());
+        p += t.size();
+        *p++ = '\r';
+        *p++ = '\n';
     };
     for (const auto& s : m_sections) {
-        if (!s->header.empty())
+        if (s->header != Line::kNoText)
             put(s->header);
-        for (const auto& l : s->body)
-            put(l.raw);
-        for (const auto& l : s->trailer)
-            put(l.raw);
+        std::for_each(s->body.begin(), s->body.end(), put);
+        std::for_each(s->trailer.begin(), s->trailer.end(), put);
     }
     return out;
 }
 
 ProfileFile::Section* ProfileFile::findSection(std::string_view name) const
 {
-    const auto it = m_index.find(trim(name));
-    return it == m_index.end() ? nullptr : it->second;
+    name = trim(name);
+    // Callers write many entries into one section in a row.
+    if (m_lastSection && m_lastSection->name == name)
+        return m_lastSection;
+    const auto it = m_index.find(name);
+    if (it == m_index.end())
+        return nullptr;
+    m_lastSection = it->second;
+    return it->second;
+}
+
+const ProfileFile::Line* ProfileFile::findEntry(std::string_view section, std::string_view key) const
+{
+    const Section* s = findSection(section);
+    if (!s)
+        return nullptr;
+    key = trim(key);
+    const std::uint32_t id = s->keys.find(key, static_cast<std::uint32_t>(caseHash(key)), m_lines,
+                                          [this](const Line& l) { return keyOf(l); });
+    return id == KeyIndex::kEmpty ? nullptr : &m_lines[id];
 }
 
 void ProfileFile::reindex()
 {
+    m_lastSection = nullptr;
     m_index.clear();
     for (std::size_t i = 1; i < m_sections.size(); ++i)
         m_index.try_emplace(m_sections[i]->name, m_sections[i].get());
@@ -206,13 +351,10 @@ void ProfileFile::reindex()
 
 std::string ProfileFile::read(std::string_view section, std::string_view key) const
 {
-    const Section* s = findSection(section);
-    if (!s)
+    const Line* line = findEntry(section, key);
+    if (!line)
         return {};
-    const auto it = s->keys.find(trim(key));
-    if (it == s->keys.end())
-        return {};
-    std::string_view value = s->value(s->body[it->second]);
+    std::string_view value = valueOf(*line);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     if (value.size() > kMaxValue)
@@ -222,8 +364,7 @@ std::string ProfileFile::read(std::string_view section, std::string_view key) co
 
 bool ProfileFile::hasKey(std::string_view section, std::string_view key) const
 {
-    const Section* s = findSection(section);
-    return s && s->keys.find(trim(key)) != s->keys.end();
+    return findEntry(section, key) != nullptr;
 }
 
 bool ProfileFile::sectionHasKeys(std::string_view section) const
@@ -236,49 +377,76 @@ std::vector<std::string> ProfileFile::keys(std::string_view section) const
 {
     std::vector<std::string> result;
     if (const Section* s = findSection(section)) {
-        for (const auto& l : s->body) {
-            if (!l.key.empty())
-                result.push_back(l.key);
+        for (std::uint32_t id : s->body) {
+            if (m_lines[id].isEntry())
+                result.emplace_back(keyOf(m_lines[id]));
         }
     }
     return result;
+}
+
+std::uint32_t ProfileFile::addOwnedLine(std::string text)
+{
+    Line line;
+    line.owned = static_cast<std::uint32_t>(m_owned.size());
+    line.length = static_cast<std::uint32_t>(text.size());
+    m_owned.push_back(std::move(text));
+    m_lines.push_back(line);
+    return static_cast<std::uint32_t>(m_lines.size() - 1);
 }
 
 bool ProfileFile::write(std::string_view section, std::string_view key, std::string_view value)
 {
     section = trim(section);
     key = trim(key);
+    if (key.empty())
+        return false;
     Section* s = findSection(section);
     if (!s) {
         auto created = std::make_unique<Section>();
-        created->header = "[" + std::string(section) + "]";
         created->name = std::string(section);
+        created->header = addOwnedLine("[" + created->name + "]");
         s = created.get();
         m_sections.push_back(std::move(created));
         m_index.try_emplace(s->name, s);
     }
-    const auto it = s->keys.find(key);
-    if (it != s->keys.end()) {
-        Section::Line& line = s->body[it->second];
-        if (line.key == key && s->value(line) == value)
-            return false;
-        s->setEntry(line, key, value);
-        return true;
+
+    const auto hash = static_cast<std::uint32_t>(caseHash(key));
+    const std::uint32_t found = s->keys.find(key, hash, m_lines, [this](const Line& l) { return keyOf(l); });
+    if (found != KeyIndex::kEmpty && keyOf(m_lines[found]) == key && valueOf(m_lines[found]) == value)
+        return false;
+    std::string entry;
+    entry.reserve(key.size() + 1 + value.size());
+    entry.append(key).append(1, '=').append(value);
+    const auto entryLength = static_cast<std::uint32_t>(entry.size());
+
+    std::uint32_t id = found;
+    if (id != KeyIndex::kEmpty) {
+        Line& line = m_lines[id];
+        if (line.owned == Line::kNoText) {
+            line.owned = static_cast<std::uint32_t>(m_owned.size());
+            m_owned.push_back(std::move(entry));
+        } else {
+            m_owned[line.owned] = std::move(entry);
+        }
+        line.length = entryLength;
+    } else {
+        // New keys go after the section's last entry, before its trailing lines.
+        id = addOwnedLine(std::move(entry));
+        s->body.push_back(id);
     }
-    // New keys go after the section's last entry, before its trailing lines.
-    Section::Line line;
-    s->setEntry(line, key, value);
-    s->keys.try_emplace(line.key, s->body.size());
-    s->body.push_back(std::move(line));
+    const std::string_view stored = this->text(m_lines[id]);
+    m_lines[id].setEntry(stored, stored.substr(0, key.size()), stored.substr(key.size() + 1));
+    if (found == KeyIndex::kEmpty)
+        s->keys.insert(id, m_lines);
     return true;
 }
 
 bool ProfileFile::clearSection(std::string_view section)
 {
     section = trim(section);
-    AsciiCaseEqual equal;
     const auto first = std::remove_if(m_sections.begin() + 1, m_sections.end(),
-                                      [&](const auto& s) { return equal(s->name, section); });
+                                      [&](const auto& s) { return caseEqual(s->name, section); });
     if (first == m_sections.end())
         return false;
     m_sections.erase(first, m_sections.end());

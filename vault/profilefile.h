@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,7 +26,7 @@ struct AsciiCaseEqual {
 // ignored, names matched without regard to ASCII letter case, a value in
 // matching quotes read without them. Lines it does not understand and
 // sections nobody edits are written back byte for byte; every line is
-// written with CRLF.
+// written with CRLF. Files of up to 4 GiB.
 class ProfileFile {
 public:
     ProfileFile();
@@ -33,7 +34,7 @@ public:
     ProfileFile(ProfileFile&&) noexcept;
     ProfileFile& operator=(ProfileFile&&) noexcept;
 
-    static ProfileFile parse(std::string_view content);
+    static ProfileFile parse(std::string content);
     std::string serialise() const;
 
     // The value, or "" when the section or key is absent; cut to 2047 bytes.
@@ -50,13 +51,28 @@ public:
     static constexpr std::size_t kMaxValue = 2047;
 
 private:
+    struct Line;
     struct Section;
+    class KeyIndex;
     using SectionIndex = std::unordered_map<std::string, Section*, AsciiCaseHash, AsciiCaseEqual>;
 
+    void parseSource();
+    std::string_view text(const Line& line) const;
+    std::string_view keyOf(const Line& line) const;
+    std::string_view valueOf(const Line& line) const;
+    std::uint32_t addOwnedLine(std::string text);
+    const Line* findEntry(std::string_view section, std::string_view key) const;
     Section* findSection(std::string_view name) const;
     void reindex();
 
+    // Lines stay in the text they were read from; edited and new lines own
+    // their text. Sections list their lines by number, so reading a large
+    // file costs no allocation per line.
+    std::string m_source;
+    std::vector<std::string> m_owned;
+    std::vector<Line> m_lines;
     // m_sections[0] holds the lines before the first header and has no name.
     std::vector<std::unique_ptr<Section>> m_sections;
     SectionIndex m_index; // first section of each name
+    mutable Section* m_lastSection = nullptr;
 };

@@ -1,12 +1,15 @@
 #include "tablestore.h"
 
+#include <charconv>
 #include <optional>
 
 #include "decoys.h"
 #include "encryptdecrypt.h"
+#include "encryptinto.h"
 #include "inifile.h"
 #include "kaldrinoerror.h"
 #include "textconv.h"
+#include "tickcount.h"
 #include "vaultlayout.h"
 
 namespace {
@@ -17,9 +20,20 @@ constexpr int kMinRows = 2;
 // so a corrupt file never drives a huge allocation.
 constexpr int kMaxRows = 1000000;
 
+// The plain cell key "c" + column + "l" + row.
+std::string_view plainCellKey(char (&buffer)[32], int column, int row)
+{
+    buffer[0] = 'c';
+    char* end = std::to_chars(buffer + 1, buffer + 16, column).ptr;
+    *end++ = 'l';
+    end = std::to_chars(end, buffer + sizeof buffer, row).ptr;
+    return std::string_view(buffer, static_cast<std::size_t>(end - buffer));
+}
+
 std::string cellKey(int column, int row)
 {
-    return EncryptText("c" + IntToText(column) + "l" + IntToText(row));
+    char buffer[32];
+    return EncryptText(plainCellKey(buffer, column, row));
 }
 
 int storedRowCount(const std::string& stored)
@@ -45,9 +59,18 @@ void SaveTable(const QString& iniPath, const TableAccess& table)
     const int columns = table.columnCount();
     ini.WriteEntry(section, EncryptText("lignes"), EncryptText(IntToText(rows)));
     WriteDecoys(iniPath);
+    std::string key;
+    std::string value;
+    char plain[32];
     for (int c = 0; c < columns; ++c) {
-        for (int r = 0; r < rows; ++r)
-            ini.WriteEntry(section, cellKey(c, r), EncryptText(table.cell(c, r)));
+        for (int r = 0; r < rows; ++r) {
+            key.clear();
+            value.clear();
+            const std::string text = table.cell(c, r);
+            appendEncrypted(key, plainCellKey(plain, c, r), 0);
+            appendEncrypted(value, text, text.empty() ? TickCount() : 0);
+            ini.WriteEntry(section, key, value);
+        }
     }
     WriteDecoys(iniPath);
     ini.UpdateFile();
