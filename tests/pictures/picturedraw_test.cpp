@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <jerror.h>
+
+#include "pictureprobe.h"
+#include "tempdir.h"
+
+namespace {
+
+const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kWhite(255, 255, 255);
+
+// Checks the four quadrants' centres of a quadrant fixture drawn into target,
+// and that nothing was drawn outside it.
+void expectQuadrants(const QImage& image, const QRect& target, int tolerance)
+{
+    const int w = target.width(), h = target.height();
+    EXPECT_TRUE(colourNear(image, target.topLeft() + QPoint(w / 4, h / 4), kRed, tolerance));
+    EXPECT_TRUE(colourNear(image, target.topLeft() + QPoint(3 * w / 4, h / 4), kGreen, tolerance));
+    EXPECT_TRUE(colourNear(image, target.topLeft() + QPoint(w / 4, 3 * h / 4), kBlue, tolerance));
+    EXPECT_TRUE(colourNear(image, target.topLeft() + QPoint(3 * w / 4, 3 * h / 4), kWhite, tolerance));
+    const QColor outside[] = {image.pixelColor(target.left() - 1, target.top()),
+                              image.pixelColor(target.right() + 1, target.bottom()),
+                              image.pixelColor(target.left(), target.bottom() + 1)};
+    for (const QColor& c : outside)
+        EXPECT_EQ(c, QColor(Qt::black));
+}
+
+TEST(DrawPicture, QuadrantsLandInPlaceAtEverySize)
+{
+    const struct {
+        const char* fixture;
+        int tolerance;
+    } fixtures[] = {
+        {"quadrants.jpg", 40}, {"progressive.jpg", 40}, {"cmyk.jpg", 40},  {"upper.JPEG", 40},
+        {"quadrants.bmp", 0},  {"palette.bmp", 0},      {"quadrants.ico", 8}, {"png256.ico", 0},
+    };
+    for (const auto& f : fixtures) {
+        const PicturePtr picture = LoadPictureFile(fixturePath(f.fixture));
+        const QSize natural = picture->naturalSize();
+        // One picture through several sizes, as when the chooser's preview and
+        // the screen show it. Shrinking by 4 takes a DCT scale of 2/8; the odd
+        // sizes need a scale after decoding.
+        const QSize sizes[] = {natural, natural / 4, QSize(natural.width() * 7 / 12, natural.height() * 7 / 11),
+                               natural * 2, natural / 4};
+        for (const QSize& size : sizes) {
+            SCOPED_TRACE(testing::Message() << f.fixture << " at " << size.width() << "x" << size.height());
+            const QRect target(QPoint(5, 7), size);
+            const QSize canvas = size + QSize(10, 14);
+            const QImage image = drawn(*picture, canvas, target);
+            // Filtering blends colours over a pixel or two at the edges.
+            expectQuadrants(image, target, size.width() < 20 ? qMax(f.tolerance, 60) : f.tolerance);
+            // What is kept from an earlier size must not stand in for this one.
+            EXPECT_EQ(image, drawn(*LoadPictureFile(fixturePath(f.fixture)), canvas, target));
+        }
+    }
+}
+
+TEST(DrawPicture, DrawsInDevicePixelsOnHighDensityTargets)
+{
+    // On a device of pixel ratio 2 a 32 x 24 target covers 64 x 48 pixels:
+    // the picture must be prepared at that size, not at 32 x 24 and then
+    // blown up.
+    for (const char* fixture : {"quadrants.jpg", "quadrants.bmp"}) {
+        SCOPED_TRACE(fixture);
+        const PicturePtr picture = LoadPictureFile(fixturePath(fixture));
+        const QImage dense = drawn(*picture, QSize(32, 24), QRect(0, 0, 32, 24), Qt::black, 2);
+        const QImage plain = drawn(*picture, QSize(64, 48), QRect(0, 0, 64, 48));
+        for (int y = 0; y < 48; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                if (!colourNear(dense, QPoint(x, y), plain.pixelColor(x, y), 2)) {
+                    ADD_FAILURE() << colourNear(dense, QPoint(x, y), plain.pixelColor(x, y), 2).message();
+                    return;
+                }
+            }
+        }
+    }
+}
+
+TEST(DrawPicture, OtherColourModels)
+{
+    {
+        SCOPED_TRACE("grey.jpg: 24-bit colour from one channel");
+        const PicturePtr picture = LoadPictureFile(fixturePath("grey.jpg"));
+        const QImage image = drawn(*picture, QSize(64, 48), QRect(0, 0, 64, 48));
+        for (const QPoint at : {QPoint(16, 12), QPoint(48, 12), QPoint(16, 36), QPoint(48, 36)}) {
+            const QColor c = image.pixelColor(at);
+            EXPECT_EQ(c.red(), c.green());
+            EXPECT_EQ(c.green(), c.blue());
+        }
+        EXPECT_TRUE(colourNear(image, QPoint(48, 36), kWhite, 4));
+        EXPECT_LT(image.pixelColor(16, 36).red(), 64); // blue is dark in grey
+    }
+    {
+        SCOPED_TRACE("mono.bmp");
+        const PicturePtr picture = LoadPictureFile(fixturePath("mono.bmp"));
+        const QImage image = drawn(*picture, QSize(32, 8), QRect(0, 0, 32, 8), Qt::red);
+        EXPECT_TRUE(colourNear(image, QPoint(4, 4), Qt::black, 0));
+        EXPECT_TRUE(colourNear(image, QPoint(28, 4), kWhite, 0));
+    }
+}
+
+TEST(DrawPicture, TransparentPartsShowWhatIsBehind)
+{
+    {
+        SCOPED_TRACE("alpha.ico: right half transparent");
+        const PicturePtr picture = LoadPictureFile(fixturePath("alpha.ico"));
+        const QImage image = drawn(*picture, QSize(32, 32), QRect(0, 0, 32, 32), kBlue);
+        EXPECT_TRUE(colourNear(image, QPoint(8, 16), kRed, 0));
+        EXPECT_TRUE(colourNear(image, QPoint(24, 16), kBlue, 0));
+    }
+    {
+        SCOPED_TRACE("alpha.bmp: bottom half at half opacity");
+        const PicturePtr picture = LoadPictureFile(fixturePath("alpha.bmp"));
+        const QImage image = drawn(*picture, QSize(64, 48), QRect(0, 0, 64, 48));
+        EXPECT_TRUE(colourNear(image, QPoint(16, 12), kRed, 0));
+        EXPECT_TRUE(colourNear(image, QPoint(16, 36), QColor(0, 0, 128), 2));
+        EXPECT_TRUE(colourNear(image, QPoint(48, 36), QColor(128, 128, 128), 2));
+    }
+}
+
+TEST(DrawPicture, EmptyBitmapDrawsNothing)
+{
+    const PicturePtr picture = LoadPictureFile(fixturePath("empty.bmp"));
+    const QImage image = drawn(*picture, QSize(8, 8), QRect(0, 0, 8, 8), kBlue);
+    EXPECT_TRUE(colourNear(image, QPoint(4, 4), kBlue, 0));
+}
+
+TEST(DrawPicture, JpegWarningsAreIgnored)
+{
+    // Cut half way through its data: libjpeg warns and fills the rest.
+    const PicturePtr picture = LoadPictureFile(fixturePath("truncated.jpg"));
+    QImage image;
+    ASSERT_NO_THROW(image = drawn(*picture, QSize(256, 192), QRect(0, 0, 256, 192)));
+    EXPECT_TRUE(colourNear(image, QPoint(64, 48), kRed, 40));
+}
+
+TEST(DrawPicture, JpegErrorFoundWhileDrawingIsThrown)
+{
+    // The header reads well; the first component's quantization table is
+    // missing, which libjpeg finds when decoding starts.
+    const PicturePtr picture = LoadPictureFile(fixturePath("noquant.jpg"));
+    const std::string expected = "Erreur JPEG #" + std::to_string(JERR_NO_QUANT_TABLE);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        QImage canvas(64, 48, QImage::Format_RGB32);
+        canvas.fill(Qt::black);
+        QPainter painter(&canvas);
+        try {
+            picture->draw(painter, QRect(0, 0, 64, 48));
+            ADD_FAILURE() << "no error";
+        } catch (const PictureError& error) {
+            EXPECT_EQ(error.what(), expected);
+        }
+    }
+}
+
+} // namespace

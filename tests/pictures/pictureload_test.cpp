@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <jerror.h>
+
+#include "pictureprobe.h"
+#include "tempdir.h"
+
+namespace {
+
+std::string jpegError(int code)
+{
+    return "Erreur JPEG #" + std::to_string(code);
+}
+
+TEST(LoadPicture, NaturalSizeOfEveryFormat)
+{
+    const struct {
+        const char* fixture;
+        QSize size;
+    } cases[] = {
+        {"quadrants.jpg", {64, 48}},
+        {"upper.JPG", {64, 48}},
+        {"upper.JPEG", {40, 30}},
+        {"progressive.jpg", {64, 48}},
+        {"grey.jpg", {64, 48}},
+        {"cmyk.jpg", {64, 48}},
+        {"truncated.jpg", {256, 192}},
+        // Loading reads the header only: this one fails when drawn.
+        {"noquant.jpg", {64, 48}},
+        {"quadrants.bmp", {64, 48}},
+        {"upper.BMP", {64, 48}},
+        {"palette.bmp", {64, 48}},
+        {"mono.bmp", {32, 8}},
+        {"alpha.bmp", {64, 48}},
+        {"empty.bmp", {0, 0}},
+        // The largest of an icon's images, wherever it stands in the file.
+        {"quadrants.ico", {48, 48}},
+        {"upper.ICO", {48, 48}},
+        {"png256.ico", {256, 256}},
+        {"alpha.ico", {32, 32}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        try {
+            const PicturePtr picture = LoadPictureFile(fixturePath(c.fixture));
+            ASSERT_TRUE(picture);
+            EXPECT_EQ(picture->naturalSize(), c.size);
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << error.what();
+        }
+    }
+}
+
+TEST(LoadPicture, FormatComesFromTheExtensionAlone)
+{
+    TestFolder folder;
+    const struct {
+        const char* fixture;
+        const char* as;
+        std::string message;
+    } cases[] = {
+        // Valid pictures under another format's extension.
+        {"quadrants.bmp", "bitmap.jpg", jpegError(JERR_NO_SOI)},
+        {"quadrants.jpg", "photo.bmp", "Image bitmap incorrecte"},
+        {"quadrants.bmp", "bitmap.ico", "Image icône incorrecte"},
+        {"quadrants.jpg", "photo.wmf", "MetaFichier incorrect"},
+        {"quadrants.jpg", "photo.EMF", "MetaFichier incorrect"},
+        {"quadrants.bmp", "bitmap.JpEg", jpegError(JERR_NO_SOI)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.as);
+        EXPECT_EQ(loadError(folder.copyFixture(c.fixture, c.as)), c.message);
+    }
+}
+
+TEST(LoadPicture, UnknownExtensionShowsItAsWritten)
+{
+    TestFolder folder;
+    const struct {
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {"picture.png", "Extension de fichier graphique inconnue (.png)"},
+        {"Vacances.Png", "Extension de fichier graphique inconnue (.Png)"},
+        {"sans-extension", "Extension de fichier graphique inconnue (.)"},
+        {"point-final.", "Extension de fichier graphique inconnue (.)"},
+        {"plage.jpg.gif", "Extension de fichier graphique inconnue (.gif)"},
+        {"photo.jpgx", "Extension de fichier graphique inconnue (.jpgx)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(loadError(folder.copyFixture("picture.png", c.name)), c.message);
+    }
+    // The extension is looked at before the file: none is needed.
+    EXPECT_EQ(loadError(folder.file("absent.tiff")), "Extension de fichier graphique inconnue (.tiff)");
+}
+
+TEST(LoadPicture, InvalidContentsGiveTheirFormatsMessage)
+{
+    TestFolder folder;
+    const struct {
+        const char* fixture;
+        const char* as; // null: read in place
+        std::string message;
+    } cases[] = {
+        {"notjpeg.jpg", nullptr, jpegError(JERR_NO_SOI)},
+        {"empty.jpg", nullptr, jpegError(JERR_INPUT_EMPTY)},
+        {"damaged.bmp", nullptr, "Image bitmap incorrecte"},
+        {"truncated.bmp", nullptr, "Image bitmap incorrecte"},
+        // Declares 100000 x 100000 pixels: refused, not allocated.
+        {"huge.bmp", nullptr, "Image bitmap incorrecte"},
+        {"damaged.ico", nullptr, "Image icône incorrecte"},
+        // Unlike a bitmap, an empty icon is no picture.
+        {"empty.bmp", "vide.ico", "Image icône incorrecte"},
+        {"notjpeg.jpg", "dessin.wmf", "MetaFichier incorrect"},
+        {"empty.bmp", "vide.emf", "MetaFichier incorrect"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.as ? c.as : c.fixture);
+        const QString path = c.as ? folder.copyFixture(c.fixture, c.as) : fixturePath(c.fixture);
+        EXPECT_EQ(loadError(path), c.message);
+    }
+}
+
+TEST(LoadPicture, FileThatCannotBeOpenedNamesItsFullPath)
+{
+    TestFolder folder;
+
+    const QString directory = folder.file("dossier.jpg");
+    ASSERT_TRUE(QDir().mkpath(directory));
+    EXPECT_EQ(loadError(directory), "Impossible d'ouvrir le fichier " + directory.toStdString());
+
+    // A socket exists but no one can open it, not even root.
+    const QString socketPath = folder.file("prise.bmp");
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(socketPath);
+    ASSERT_LT(size_t(native.size()), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    EXPECT_EQ(loadError(socketPath), "Impossible d'ouvrir le fichier " + socketPath.toStdString());
+    ::close(fd);
+
+    if (::geteuid() != 0) {
+        const QString locked = folder.copyFixture("quadrants.jpg", "verrou.jpg");
+        QFile::setPermissions(locked, QFileDevice::WriteOwner);
+        EXPECT_EQ(loadError(locked), "Impossible d'ouvrir le fichier " + locked.toStdString());
+    }
+
+    // A relative path is reported in full.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    EXPECT_EQ(loadError("dossier.jpg"), "Impossible d'ouvrir le fichier " + directory.toStdString());
+    QDir::setCurrent(previous);
+}
+
+TEST(LoadPicture, FileIsNotHeldOpenAfterwards)
+{
+    TestFolder folder;
+    // Loaded, failed at the header, and failed in the contents, of each kind.
+    const struct {
+        const char* fixture;
+        const char* as;
+    } cases[] = {
+        {"quadrants.jpg", "a.jpg"}, {"notjpeg.jpg", "b.jpg"},   {"quadrants.bmp", "c.bmp"},
+        {"damaged.bmp", "d.bmp"},   {"empty.bmp", "e.bmp"},     {"quadrants.ico", "f.ico"},
+        {"damaged.ico", "g.ico"},   {"notjpeg.jpg", "h.wmf"},   {"noquant.jpg", "i.jpg"},
+    };
+    std::vector<PicturePtr> kept; // pictures alive while the files are checked
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.as);
+        const QString path = folder.copyFixture(c.fixture, c.as);
+        try {
+            kept.push_back(LoadPictureFile(path));
+        } catch (const PictureError&) {
+        }
+        EXPECT_EQ(descriptorsOpenOn(path), 0);
+    }
+}
+
+} // namespace
