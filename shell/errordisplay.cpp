@@ -1,5 +1,7 @@
 #include "errordisplay.h"
 
+#include <QCoreApplication>
+
 #include "kaldrinoerror.h"
 #include "messagebox.h"
 
@@ -22,4 +24,19 @@ void ShowException(const std::exception& error)
         return;
     }
     ShowErrorMessage(QString::fromLocal8Bit(error.what()));
+}
+
+void ShowExceptionLater(std::exception_ptr error)
+{
+    QMetaObject::invokeMethod(
+        qApp,
+        [error] {
+            try {
+                std::rethrow_exception(error);
+            } catch (const std::exception& e) {
+                ShowException(e);
+            } catch (...) {
+            }
+        },
+        Qt::QueuedConnection);
 }

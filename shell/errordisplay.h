@@ -9,3 +9,7 @@
 QString errorBoxText(const QString& message);
 void ShowErrorMessage(const QString& message);
 void ShowException(const std::exception& error);
+
+// For errors found where a box cannot open at once (while painting): shows
+// the error once control is back in an event loop.
+void ShowExceptionLater(std::exception_ptr error);
