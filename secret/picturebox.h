@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+#include "picture.h"
+
+// A picture control: draws its picture stretched into its whole rectangle
+// and reports every mouse press on it, the second press of a double click
+// included, in its own pixels.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    void setPicture(PicturePtr picture);
+    const PicturePtr& picture() const { return m_picture; }
+
+signals:
+    void pressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    PicturePtr m_picture;
+};

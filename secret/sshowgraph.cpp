@@ -1,0 +1,193 @@
+#include "sshowgraph.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QShowEvent>
+
+#include "clicksecret.h"
+#include "decoys.h"
+#include "desktop.h"
+#include "encryptdecrypt.h"
+#include "errordisplay.h"
+#include "filesystem.h"
+#include "fitpicture.h"
+#include "fonts.h"
+#include "inifile.h"
+#include "mainformfields.h"
+#include "picturebox.h"
+#include "textconv.h"
+#include "vaultlayout.h"
+
+namespace {
+
+const QRect kImage1DesignedBounds(96, 48, 105, 105);
+
+std::string scrambled(std::string_view text)
+{
+    return EncryptText(text);
+}
+
+std::string rankedKey(char axis, std::int32_t rank)
+{
+    return std::string(1, axis) + IntToText(rank);
+}
+
+// The wait cursor for as long as a picture loads, however the load ends.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+TShowGraph::TShowGraph(const MainFormFields& mainForm, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , Image1(new PictureBox(this))
+    , Label1(new QLabel(this))
+    , m_mainForm(mainForm)
+{
+    Image1->setGeometry(kImage1DesignedBounds);
+    Image1->setCursor(Qt::PointingHandCursor);
+    connect(Image1, &PictureBox::pressed, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at) {
+        try {
+            Image1MouseDown(button, shift, at.x(), at.y());
+        } catch (const std::exception& error) {
+            ShowException(error);
+        }
+    });
+
+    // Drawn on the window's black, above the picture: where the two overlap
+    // the label takes the presses.
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setText(QStringLiteral(
+        "Kaldrino - Appuyez sur la touche \"ECHAP\" de votre clavier quand vous avez fini vos clics"));
+    Label1->setFont(dialogFont(true));
+    QPalette labelPalette = Label1->palette();
+    labelPalette.setColor(QPalette::Window, Qt::black);
+    labelPalette.setColor(QPalette::WindowText, Qt::white);
+    Label1->setPalette(labelPalette);
+    Label1->setAutoFillBackground(true);
+    Label1->move(8, 8);
+    Label1->adjustSize();
+    Label1->raise();
+
+    FormCreate();
+}
+
+void TShowGraph::FormCreate()
+{
+    setGeometry(QRect(QPoint(0, 0), PrimaryDisplaySize()));
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+    Mode.clear();
+}
+
+void TShowGraph::FormShow()
+{
+    LoadPicture(ImagePath);
+    if (Mode == QLatin1String("verif")) {
+        const TIniFile ini(vaultFile());
+        ExpectedClicks = StoredNumber(ini.ReadEntry(vault::SecretSection(), scrambled("nb")), 0);
+    }
+    ClickCount = 0;
+    Recognized = true;
+}
+
+void TShowGraph::LoadPicture(const QString& path)
+{
+    if (!FileExists(path)) {
+        Image1->hide();
+        return;
+    }
+    const WaitCursor wait;
+    Image1->show();
+    PicturePtr picture = LoadPictureFile(path);
+    const QSize natural = picture->naturalSize();
+    const QSize fitted = FitPicture(natural.width(), natural.height(), width(), height());
+    // Only a picture that loaded and fitted replaces the one shown before.
+    Image1->setGeometry(QRect(CentredPosition(fitted, width(), height()), fitted));
+    Image1->setPicture(std::move(picture));
+}
+
+void TShowGraph::Image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y)
+{
+    ++ClickCount;
+    const std::int32_t n = ClickCount;
+
+    if (Mode == QLatin1String("creer")) {
+        // Decoys and the click's three keys land in one write of the file.
+        const QString path = vaultFile();
+        TIniFile ini(path);
+        WriteDecoys(path);
+        const std::string& section = vault::SecretSection();
+        ini.WriteEntry(section, scrambled("nb"), scrambled(IntToText(n)));
+        ini.WriteEntry(section, scrambled(rankedKey('x', n)), scrambled(IntToText(X)));
+        ini.WriteEntry(section, scrambled(rankedKey('y', n)), scrambled(IntToText(Y)));
+        ini.UpdateFile();
+    } else if (Mode == QLatin1String("verif")) {
+        if (ClickCount > ExpectedClicks) {
+            Recognized = false;
+            return;
+        }
+        const TIniFile ini(vaultFile());
+        const std::string& section = vault::SecretSection();
+        const std::int32_t rx = StoredNumber(ini.ReadEntry(section, scrambled(rankedKey('x', n))), -1);
+        const std::int32_t ry = StoredNumber(ini.ReadEntry(section, scrambled(rankedKey('y', n))), -1);
+        if (!ClickMatches(rx, ry, X, Y))
+            Recognized = false;
+    }
+}
+
+void TShowGraph::FormKeyDown(int key, Qt::KeyboardModifiers)
+{
+    if (key == Qt::Key_Escape)
+        close();
+}
+
+void TShowGraph::FormClose()
+{
+    if (ClickCount == 0)
+        Recognized = false;
+    if (ClickCount != ExpectedClicks)
+        Recognized = false;
+}
+
+void TShowGraph::done(int result)
+{
+    // Every way of closing passes here: Escape, the window manager's close,
+    // and termination's reject().
+    FormClose();
+    QDialog::done(result);
+}
+
+void TShowGraph::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // A failed load ends the show step; the screen is shown all the same.
+    try {
+        FormShow();
+    } catch (const std::exception& error) {
+        ShowException(error);
+    }
+}
+
+void TShowGraph::keyPressEvent(QKeyEvent* event)
+{
+    // The window sees every key; QDialog's own Enter and Escape handling
+    // does not apply.
+    FormKeyDown(event->key(), event->modifiers());
+    event->accept();
+}
+
+QString TShowGraph::vaultFile() const
+{
+    return vault::vaultPath(m_mainForm.AppDir);
+}
