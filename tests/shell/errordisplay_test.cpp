@@ -9,6 +9,12 @@
 #include "kaldrinoerror.h"
 #include "messagebox.h"
 
+// Readable failures for texts.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace {
 
 TEST(ErrorBoxText, AppendsAFullStopOnlyAfterACharacterAboveIt)

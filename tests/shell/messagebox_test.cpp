@@ -8,6 +8,12 @@
 #include "messagebox.h"
 #include "modalwatch.h"
 
+// Readable failures for texts.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace {
 
 // What the real box looked like when it was on screen.

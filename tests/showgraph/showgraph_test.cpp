@@ -1,0 +1,488 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <functional>
+#include <vector>
+
+#include "decoys.h"
+#include "desktop.h"
+#include "encryptdecrypt.h"
+#include "inifile.h"
+#include "mainformfields.h"
+#include "messagebox.h"
+#include "picturebox.h"
+#include "sshowgraph.h"
+#include "tempdir.h"
+#include "termination.h"
+#include "textconv.h"
+#include "vaultlayout.h"
+
+// Readable failures for texts.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+struct Press {
+    QPoint at; // in Image1's pixels
+    Qt::MouseButton button = Qt::LeftButton;
+    Qt::KeyboardModifiers modifiers = {};
+};
+
+class ShowGraph : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fields.AppDir = folder.path();
+        setMessageSeamForTesting([this](const MessageRecord& record) {
+            messages.push_back(record);
+            return MsgResult::Ok;
+        });
+        setDecoyClockForTesting([this] { return decoySeed += 7919; });
+    }
+
+    void TearDown() override
+    {
+        setMessageSeamForTesting(nullptr);
+        setDecoyClockForTesting(nullptr);
+        resetTerminationForTesting();
+    }
+
+    // A picture made here rather than kept as a fixture, at any size.
+    QString makePicture(const QString& name, QSize size) const
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        const QString path = folder.file(name);
+        EXPECT_TRUE(image.save(path, "BMP"));
+        return path;
+    }
+
+    QString vaultFile() const { return vault::vaultPath(fields.AppDir); }
+
+    void storeSecret(const std::vector<QPoint>& points) const
+    {
+        TIniFile ini(vaultFile());
+        const std::string& section = vault::SecretSection();
+        ini.WriteEntry(section, EncryptText("nb"), EncryptText(IntToText(std::int64_t(points.size()))));
+        for (size_t i = 0; i < points.size(); ++i) {
+            const std::string rank = IntToText(std::int64_t(i + 1));
+            ini.WriteEntry(section, EncryptText("x" + rank), EncryptText(IntToText(points[i].x())));
+            ini.WriteEntry(section, EncryptText("y" + rank), EncryptText(IntToText(points[i].y())));
+        }
+        ini.UpdateFile();
+    }
+
+    void storeRaw(const std::string& key, const std::string& value) const
+    {
+        TIniFile ini(vaultFile());
+        ini.WriteEntry(vault::SecretSection(), EncryptText(key), value);
+        ini.UpdateFile();
+    }
+
+    std::string stored(const std::string& key) const
+    {
+        const TIniFile ini(vaultFile());
+        return DecryptText(ini.ReadEntry(vault::SecretSection(), EncryptText(key)));
+    }
+
+    // Real presses through the window, so that the label can take them.
+    void press(TShowGraph& screen, const Press& p) const
+    {
+        QTest::mouseClick(screen.windowHandle(), p.button, p.modifiers, screen.Image1->mapTo(&screen, p.at));
+    }
+
+    // Shows the screen modally the way its callers do, acts inside its loop,
+    // and returns once it has closed.
+    void showModally(TShowGraph& screen, const QString& mode, const QString& picture,
+                     const std::function<void()>& act)
+    {
+        screen.Mode = mode;
+        screen.ImagePath = picture;
+        bool acted = false;
+        auto* screenPtr = &screen;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [screenPtr] {
+            ADD_FAILURE() << "the screen did not close";
+            screenPtr->reject();
+        });
+        QTimer::singleShot(0, &screen, [&] {
+            acted = true;
+            act();
+        });
+        watchdog.start(10000);
+        ExecModal(screen);
+        EXPECT_TRUE(acted);
+        EXPECT_FALSE(screen.isVisible());
+    }
+
+    bool verify(TShowGraph& screen, const QString& picture, const std::vector<Press>& presses)
+    {
+        showModally(screen, "verif", picture, [&] {
+            for (const Press& p : presses)
+                press(screen, p);
+            QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+        });
+        return screen.Recognized;
+    }
+
+    void record(TShowGraph& screen, const QString& picture, const std::vector<QPoint>& points)
+    {
+        showModally(screen, "creer", picture, [&] {
+            for (const QPoint& p : points)
+                press(screen, { p });
+            QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+        });
+    }
+
+    // The secret section's keys, decoded, in the order of the file.
+    std::vector<std::string> sectionKeysInFileOrder() const
+    {
+        QFile file(vaultFile());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        const QByteArray header = "[" + QByteArray::fromStdString(vault::SecretSection()) + "]";
+        std::vector<std::string> keys;
+        bool inSection = false;
+        for (QByteArray line : lines) {
+            line = line.trimmed();
+            if (line.startsWith('[')) {
+                inSection = line == header;
+                continue;
+            }
+            const int eq = line.indexOf('=');
+            if (inSection && eq > 0)
+                keys.push_back(DecryptText(line.left(eq).toStdString()));
+        }
+        return keys;
+    }
+
+    TestFolder folder;
+    MainFormFields fields;
+    std::vector<MessageRecord> messages;
+    std::uint32_t decoySeed = 0;
+};
+
+const std::vector<QPoint> kSecret { { 100, 100 }, { 300, 200 }, { 500, 400 } };
+
+TEST_F(ShowGraph, LaysOutABlackFramelessScreenWithThePictureCentred)
+{
+    TShowGraph screen(fields);
+    const QSize display = PrimaryDisplaySize();
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+
+    showModally(screen, "verif", picture, [&] {
+        EXPECT_EQ(screen.geometry(), QRect(QPoint(0, 0), display));
+        EXPECT_TRUE(screen.windowFlags().testFlag(Qt::FramelessWindowHint));
+        EXPECT_EQ(screen.palette().color(QPalette::Window), QColor(Qt::black));
+        EXPECT_TRUE(screen.Image1->isVisible());
+        EXPECT_EQ(screen.Image1->geometry(),
+                  QRect((display.width() - 640) / 2, (display.height() - 480) / 2, 640, 480));
+        EXPECT_EQ(screen.Image1->cursor().shape(), Qt::PointingHandCursor);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+        EXPECT_EQ(screen.Label1->text(), QStringLiteral("Kaldrino - Appuyez sur la touche \"ECHAP\" de votre "
+                                                        "clavier quand vous avez fini vos clics"));
+        EXPECT_EQ(screen.Label1->pos(), QPoint(8, 8));
+        EXPECT_EQ(screen.Label1->size(), screen.Label1->sizeHint());
+        EXPECT_TRUE(screen.Label1->font().bold());
+        EXPECT_EQ(screen.Label1->font().pixelSize(), 11);
+        EXPECT_EQ(screen.Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
+        EXPECT_EQ(screen.Label1->palette().color(QPalette::Window), QColor(Qt::black));
+        EXPECT_TRUE(screen.Label1->autoFillBackground());
+        QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+    });
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ShowGraph, VerifiesClicksAgainstTheStoredSecret)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    storeSecret(kSecret);
+
+    struct Case {
+        const char* name;
+        std::vector<Press> presses;
+        bool recognized;
+    };
+    const Case cases[] = {
+        { "exact", { { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } } }, true },
+        { "10 px off on both axes", { { { 110, 90 } }, { { 290, 210 } }, { { 510, 410 } } }, true },
+        { "11 px off horizontally", { { { 111, 100 } }, { { 300, 200 } }, { { 500, 400 } } }, false },
+        { "11 px off vertically", { { { 100, 100 } }, { { 300, 200 } }, { { 500, 389 } } }, false },
+        { "another order", { { { 300, 200 } }, { { 100, 100 } }, { { 500, 400 } } }, false },
+        { "a fourth click", { { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } }, { { 500, 400 } } }, false },
+        { "two of three", { { { 100, 100 } }, { { 300, 200 } } }, false },
+        { "a wrong first click is not forgotten",
+          { { { 0, 0 } }, { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } } },
+          false },
+        { "any button, any modifier",
+          { { { 100, 100 }, Qt::RightButton },
+            { { 300, 200 }, Qt::MiddleButton, Qt::ControlModifier },
+            { { 500, 400 }, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier } },
+          true },
+        { "no click", {}, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TShowGraph screen(fields);
+        EXPECT_EQ(verify(screen, picture, c.presses), c.recognized);
+        EXPECT_EQ(screen.ClickCount, int(c.presses.size()));
+        EXPECT_EQ(screen.ExpectedClicks, 3);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ShowGraph, ADoubleClickIsTwoClicks)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    storeSecret({ { 50, 60 }, { 50, 60 } });
+    TShowGraph screen(fields);
+
+    showModally(screen, "verif", picture, [&] {
+        QTest::mouseDClick(screen.windowHandle(), Qt::LeftButton, {}, screen.Image1->mapTo(&screen, QPoint(50, 60)));
+        QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+    });
+
+    EXPECT_EQ(screen.ClickCount, 2);
+    EXPECT_TRUE(screen.Recognized);
+}
+
+TEST_F(ShowGraph, APressOnTheLabelIsNotAClick)
+{
+    // A picture the size of the display lies under the label.
+    const QString picture = makePicture("photo.bmp", PrimaryDisplaySize());
+    TShowGraph screen(fields);
+    int onLabel = -1;
+
+    showModally(screen, "", picture, [&] {
+        ASSERT_EQ(screen.Image1->pos(), QPoint(0, 0));
+        const QRect label = screen.Label1->geometry();
+        press(screen, { label.center() });
+        press(screen, { label.topLeft() });
+        onLabel = screen.ClickCount;
+        press(screen, { QPoint(label.left(), label.bottom() + 1) });
+        QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+    });
+
+    EXPECT_EQ(onLabel, 0);
+    EXPECT_EQ(screen.ClickCount, 1);
+}
+
+TEST_F(ShowGraph, EscapeClosesWithAnyModifierAndOtherKeysAreIgnored)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    storeSecret(kSecret);
+
+    for (const char* mode : { "verif", "creer" }) {
+        SCOPED_TRACE(mode);
+        TShowGraph screen(fields);
+        bool openAfterOtherKeys = false;
+        showModally(screen, mode, picture, [&] {
+            QTest::keyClick(screen.windowHandle(), Qt::Key_Return);
+            QTest::keyClick(screen.windowHandle(), Qt::Key_Space);
+            QTest::keyClick(screen.windowHandle(), Qt::Key_F4, Qt::AltModifier);
+            QTest::keyClick(screen.windowHandle(), Qt::Key_A);
+            openAfterOtherKeys = screen.isVisible();
+            QTest::keyClick(screen.windowHandle(), Qt::Key_Escape, Qt::ShiftModifier | Qt::ControlModifier);
+        });
+        EXPECT_TRUE(openAfterOtherKeys);
+        EXPECT_EQ(screen.ClickCount, 0);
+        EXPECT_FALSE(screen.Recognized);
+    }
+    // Nothing was recorded by the showing in "creer" mode.
+    EXPECT_EQ(stored("nb"), "3");
+}
+
+TEST_F(ShowGraph, EscapeWithoutAClickFailsAlsoWithoutAVault)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    for (const char* mode : { "verif", "creer" }) {
+        SCOPED_TRACE(mode);
+        TShowGraph screen(fields);
+        showModally(screen, mode, picture, [&] { QTest::keyClick(screen.windowHandle(), Qt::Key_Escape); });
+        EXPECT_FALSE(screen.Recognized);
+    }
+    EXPECT_FALSE(QFile::exists(vaultFile()));
+}
+
+TEST_F(ShowGraph, RecordsEachClickAfterItsDecoys)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    TShowGraph screen(fields);
+
+    record(screen, picture, kSecret);
+
+    EXPECT_EQ(stored("nb"), "3");
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_EQ(stored("x" + std::to_string(n)), std::to_string(kSecret[n - 1].x()));
+        EXPECT_EQ(stored("y" + std::to_string(n)), std::to_string(kSecret[n - 1].y()));
+    }
+
+    // New keys join the end of the section, so each click's decoys stand
+    // before its own keys: at least one decoy (a number) precedes "nb", and
+    // one lies between the keys of each click and the next.
+    const std::vector<std::string> keys = sectionKeysInFileOrder();
+    auto at = [&](const std::string& key) { return std::find(keys.begin(), keys.end(), key) - keys.begin(); };
+    auto isDecoy = [](const std::string& key) { return !key.empty() && key[0] >= '1' && key[0] <= '9'; };
+    auto decoysBetween = [&](std::ptrdiff_t from, std::ptrdiff_t to) {
+        return std::count_if(keys.begin() + from, keys.begin() + to, isDecoy);
+    };
+    ASSERT_LT(at("y3"), std::ptrdiff_t(keys.size()));
+    EXPECT_GT(decoysBetween(0, at("nb")), 0);
+    EXPECT_EQ(at("x1"), at("nb") + 1);
+    EXPECT_EQ(at("y1"), at("x1") + 1);
+    EXPECT_GT(decoysBetween(at("y1"), at("x2")), 0);
+    EXPECT_EQ(at("y2"), at("x2") + 1);
+    EXPECT_GT(decoysBetween(at("y2"), at("x3")), 0);
+    EXPECT_EQ(at("y3"), at("x3") + 1);
+    EXPECT_EQ(size_t(std::count_if(keys.begin(), keys.end(), isDecoy)) + 7, keys.size());
+}
+
+TEST_F(ShowGraph, AShorterRecordingLeavesTheOlderPointsUnused)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    TShowGraph screen(fields);
+    record(screen, picture, kSecret);
+    record(screen, picture, { { 20, 30 }, { 40, 50 } });
+
+    EXPECT_EQ(stored("nb"), "2");
+    EXPECT_EQ(stored("x2"), "40");
+    EXPECT_EQ(stored("x3"), "500");
+
+    EXPECT_TRUE(verify(screen, picture, { { { 20, 30 } }, { { 40, 50 } } }));
+    EXPECT_FALSE(verify(screen, picture, { { { 20, 30 } }, { { 40, 50 } }, { { 500, 400 } } }));
+}
+
+TEST_F(ShowGraph, AMissingPictureLeavesOnlyTheBlackScreenAndTheLabel)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    storeSecret(kSecret);
+    TShowGraph screen(fields);
+    EXPECT_TRUE(verify(screen, picture, { { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } } }));
+
+    bool imageShown = true;
+    showModally(screen, "verif", folder.file("gone.bmp"), [&] {
+        imageShown = screen.Image1->isVisible();
+        QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+    });
+
+    EXPECT_FALSE(imageShown);
+    EXPECT_TRUE(screen.Label1->isVisible() || !screen.isVisible());
+    EXPECT_FALSE(screen.Recognized);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ShowGraph, DamagedStoredValuesFallBackSilently)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    struct Case {
+        const char* name;
+        std::string nb, x1, y1;
+        QPoint click;
+        bool recognized;
+    };
+    const std::string undecodable = "abcdefghij";
+    const Case cases[] = {
+        { "count undecodable", undecodable, EncryptText("50"), EncryptText("50"), { 50, 50 }, false },
+        { "count not a number", EncryptText("un"), EncryptText("50"), EncryptText("50"), { 50, 50 }, false },
+        { "x undecodable reads as -1", EncryptText("1"), undecodable, EncryptText("50"), { 9, 50 }, true },
+        { "x undecodable reads as -1, not 10", EncryptText("1"), undecodable, EncryptText("50"), { 10, 50 }, false },
+        { "y not a number reads as -1", EncryptText("1"), EncryptText("50"), EncryptText("y"), { 50, 0 }, true },
+        { "y missing reads as -1", EncryptText("1"), EncryptText("50"), "", { 50, 12 }, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        storeRaw("nb", c.nb);
+        storeRaw("x1", c.x1);
+        storeRaw("y1", c.y1);
+        TShowGraph screen(fields);
+        EXPECT_EQ(verify(screen, picture, { { c.click } }), c.recognized);
+        EXPECT_EQ(screen.ClickCount, 1);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ShowGraph, ALoadErrorIsShownAndTheStateKeepsItsValues)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    storeSecret(kSecret);
+    TShowGraph screen(fields);
+    EXPECT_TRUE(verify(screen, picture, { { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } } }));
+    const QRect placed = screen.Image1->geometry();
+
+    struct Case {
+        QString file;
+        QString message;
+    };
+    const Case cases[] = {
+        { folder.copyFixture("picture.png"), "Extension de fichier graphique inconnue (.png)" },
+        { folder.copyFixture("damaged.bmp"), "Image bitmap incorrecte." },
+        { folder.copyFixture("empty.bmp"), "Opération en virgule flottante incorrecte." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        messages.clear();
+        storeSecret({ { 1, 1 } }); // would change ExpectedClicks if it were read
+        bool shown = false;
+        int countWhileShown = -1;
+        showModally(screen, "verif", c.file, [&] {
+            shown = screen.isVisible();
+            countWhileShown = screen.ClickCount;
+            QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+        });
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, c.message);
+        EXPECT_EQ(messages[0].kind, MsgKind::Error);
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(countWhileShown, 3);
+        EXPECT_EQ(screen.ExpectedClicks, 3);
+        EXPECT_TRUE(screen.Image1->isVisible() || !screen.isVisible());
+        EXPECT_EQ(screen.Image1->geometry(), placed);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        storeSecret(kSecret);
+    }
+}
+
+TEST_F(ShowGraph, AVaultThatCannotBeWrittenReachesTheErrorBox)
+{
+    const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    ASSERT_TRUE(QDir(folder.path()).mkdir("kaldrino.ini"));
+    TShowGraph screen(fields);
+
+    record(screen, picture, { { 10, 10 } });
+
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              QStringLiteral("Impossible d'écrire dans %1.").arg(QDir::toNativeSeparators(vaultFile())));
+    EXPECT_EQ(screen.ClickCount, 1);
+}
+
+TEST_F(ShowGraph, APictureThatFailsToDrawIsReportedOnce)
+{
+    const QString picture = folder.copyFixture("noquant.jpg");
+    TShowGraph screen(fields);
+
+    showModally(screen, "", picture, [&] {
+        QTest::qWait(50);
+        screen.Image1->repaint();
+        screen.Image1->repaint();
+        QTest::qWait(50);
+        QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+    });
+
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Erreur JPEG #"))) << messages[0].text.toStdString();
+    EXPECT_EQ(screen.Image1->picture(), nullptr);
+}
+
+} // namespace
