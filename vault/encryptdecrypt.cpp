@@ -82,8 +82,8 @@ void appendEncrypted(std::string& out, std::string_view text, std::uint32_t tick
         for (std::size_t i = 0; i < static_cast<std::size_t>(end - digits) && i < 9; ++i)
             buf[1 + i] = static_cast<unsigned char>(digits[i]);
     } else if (n < 10) {
-        for (std::size_t i = n; i < 9; ++i)
-            buf[1 + i] = buf[1 + i % n];
+        for (std::size_t i = n, from = 0; i < 9; ++i, ++from)
+            buf[1 + i] = buf[1 + from];
     }
 
     const std::size_t start = out.size();

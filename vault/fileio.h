@@ -24,6 +24,11 @@ ReadStatus readWholeFile(const QString& path, std::string& content);
 // the old file is intact, no temporary file is left, and false is returned.
 bool replaceFileAtomically(const QString& path, std::string_view content);
 
+// Same, for content handed over in pieces: produce() calls put() for each,
+// so that a large file needs no copy of itself in memory.
+using ContentProducer = std::function<void(const std::function<void(std::string_view)>& put)>;
+bool replaceFileAtomically(const QString& path, const ContentProducer& produce);
+
 // The steps of a replacement that a test can make fail.
 enum class WriteStep { CreateTemp, Write, Sync, Rename };
 

@@ -104,6 +104,11 @@ ReadStatus readWholeFile(const QString& path, std::string& content)
 
 bool replaceFileAtomically(const QString& path, std::string_view content)
 {
+    return replaceFileAtomically(path, [content](const std::function<void(std::string_view)>& put) { put(content); });
+}
+
+bool replaceFileAtomically(const QString& path, const ContentProducer& produce)
+{
     // A symbolic link stays a link: its target is replaced.
     QString targetPath = path;
     const QFileInfo info(path);
@@ -139,7 +144,10 @@ bool replaceFileAtomically(const QString& path, std::string_view content)
         (void)::fchown(fd, old.st_uid, old.st_gid); // best effort: only root may
     if (::fchmod(fd, mode) != 0)
         return fail(true);
-    if (injectedFailure(WriteStep::Write) || !writeAll(fd, content))
+    bool written = !injectedFailure(WriteStep::Write);
+    if (written)
+        produce([&](std::string_view piece) { written = written && writeAll(fd, piece); });
+    if (!written)
         return fail(true);
     if (injectedFailure(WriteStep::Sync) || ::fsync(fd) != 0)
         return fail(true);

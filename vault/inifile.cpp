@@ -97,7 +97,9 @@ void TIniFile::UpdateFile()
 {
     if (!m_outermost || !m_session->dirty)
         return;
-    if (m_session->unreadable || !vault::replaceFileAtomically(m_path, m_session->content.serialise())) {
+    const ProfileFile& content = m_session->content;
+    const auto produce = [&content](const std::function<void(std::string_view)>& put) { content.serialise(put); };
+    if (m_session->unreadable || !vault::replaceFileAtomically(m_path, produce)) {
         const QString full = QFileInfo(m_path).isAbsolute() ? m_path : QFileInfo(m_path).absoluteFilePath();
         throw VaultWriteError("Impossible d'écrire dans " + full.toStdString());
     }

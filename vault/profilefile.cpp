@@ -291,30 +291,32 @@ void ProfileFile::parseSource()
 
 std::string ProfileFile::serialise() const
 {
-    std::size_t size = 0;
-    auto measure = [&](std::uint32_t id) { size += text(m_lines[id]).size() + 2; };
-    for (const auto& s : m_sections) {
-        if (s->header != Line::kNoText)
-            measure(s->header);
-        std::for_each(s->body.begin(), s->body.end(), measure);
-        std::for_each(s->trailer.begin(), s->trailer.end(), measure);
-    }
-    std::string out(size, '\0');
-    char* p = out.data();
-    auto put = [&](std::uint32_t id) {
+    std::string out;
+    serialise([&out](std::string_view piece) { out.append(piece); });
+    return out;
+}
+
+void ProfileFile::serialise(const std::function<void(std::string_view)>& put) const
+{
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::string buffer;
+    buffer.reserve(kPiece);
+    auto line = [&](std::uint32_t id) {
         const std::string_view t = text(m_lines[id]);
-        std::memcpy(p, t.data(), t.size());
-        p += t.size();
-        *p++ = '\r';
-        *p++ = '\n';
+        if (buffer.size() + t.size() + 2 > kPiece && !buffer.empty()) {
+            put(buffer);
+            buffer.clear();
+        }
+        buffer.append(t).append("\r\n", 2);
     };
     for (const auto& s : m_sections) {
         if (s->header != Line::kNoText)
-            put(s->header);
-        std::for_each(s->body.begin(), s->body.end(), put);
-        std::for_each(s->trailer.begin(), s->trailer.end(), put);
+            line(s->header);
+        std::for_each(s->body.begin(), s->body.end(), line);
+        std::for_each(s->trailer.begin(), s->trailer.end(), line);
     }
-    return out;
+    if (!buffer.empty())
+        put(buffer);
 }
 
 ProfileFile::Section* ProfileFile::findSection(std::string_view name) const

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,6 +37,8 @@ public:
 
     static ProfileFile parse(std::string content);
     std::string serialise() const;
+    // The same bytes, handed to put() in pieces of a few dozen kilobytes.
+    void serialise(const std::function<void(std::string_view)>& put) const;
 
     // The value, or "" when the section or key is absent; cut to 2047 bytes.
     std::string read(std::string_view section, std::string_view key) const;
