@@ -48,10 +48,10 @@ void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
 {
     // Called again at every change the editor itself writes into the cell:
     // setting the same text would move the cursor to the end.
-    auto* line = static_cast<QLineEdit*>(editor);
+    auto* cellEditor = static_cast<CellEditor*>(editor);
     const QString text = index.data(Qt::EditRole).toString();
-    if (line->text() != text)
-        line->setText(text);
+    if (cellEditor->text() != text)
+        cellEditor->setCellText(text);
 }
 
 void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const

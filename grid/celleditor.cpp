@@ -50,3 +50,11 @@ CellEditor::CellEditor(const QString& original, int maxLength, CharFilter accept
     setMaxLength(int(qMax<qsizetype>(limit, original.size())));
     setValidator(new InsertionFilter(this));
 }
+
+void CellEditor::setCellText(const QString& text)
+{
+    // QLineEdit undoes a refused edit only when the text before it was
+    // acceptable, so the text set here must count as acceptable.
+    m_accepted = text;
+    setText(text);
+}

@@ -15,7 +15,11 @@ public:
     CellEditor(const QString& original, int maxLength, CharFilter accept, QWidget* parent = nullptr);
 
     const QString& original() const { return m_original; }
-    void restoreOriginal() { setText(m_original); }
+    void restoreOriginal() { setCellText(m_original); }
+
+    // Puts the cell's text in the editor. Only what the user types or pastes
+    // is filtered: a text set here is taken as it is.
+    void setCellText(const QString& text);
 
     // The text the editor held before the change being validated.
     const QString& acceptedText() const { return m_accepted; }

@@ -548,13 +548,18 @@ TEST_F(GridFixture, EditorRefusesCharactersTheFilterRejects)
     EXPECT_EQ(grid->cell(0, 1), "abéok");
     key(Qt::Key_Return);
 
-    // A cell that already holds a refused character stays editable.
+    // A cell that already holds a refused character stays editable, and
+    // still refuses more of them.
     grid->setCell(0, 1, "x1");
     key(Qt::Key_Return);
     key(Qt::Key_End);
-    type("2");
-    key(Qt::Key_Return);
+    type("x2x");
     EXPECT_EQ(grid->cell(0, 1), "x12");
+    grid->setCell(0, 1, "xy");  // the program changes the cell being edited
+    key(Qt::Key_End);
+    type("xz");
+    key(Qt::Key_Return);
+    EXPECT_EQ(grid->cell(0, 1), "xyz");
 }
 
 TEST_F(GridFixture, EditorStopsAtItsMaximumLength)
