@@ -250,11 +250,9 @@ void TMainForm::Button3Click()
     if (MessageDlg(message, MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
         return;
 
+    // The grid keeps the index, or moves to the new last row, and reports
+    // that move like any other: the Delete rule holds.
     Grille->removeRows(row, 1);
-    const int current = std::min(row, Grille->rowCount() - 1);
-    if (Grille->row() != current)
-        Grille->setRow(current);
-    Button3->setEnabled(Grille->row() > 1);
     SaveTable();
 }
 
