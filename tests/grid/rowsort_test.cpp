@@ -31,6 +31,17 @@ TEST(SortRows, LastColumnHasNoTieBreakAndKeepsOrder)
     EXPECT_EQ(table, rows({ { "z", "0" }, { "y", "1" }, { "x", "1" } }));
 }
 
+// "5" against "+" compares numbers and can't read "+": equal. "+" against
+// "5" compares text: "+" first. The upper row's cell decides.
+TEST(SortRows, UpperRowPicksTheKindOfComparison)
+{
+    for (const QList<QStringList>& table : { rows({ { "+" }, { "5" } }), rows({ { "5" }, { "+" } }) }) {
+        QList<QStringList> sorted = table;
+        sortRows(sorted, 0, true, kFrench);
+        EXPECT_EQ(sorted, table);
+    }
+}
+
 // The comparison picks its kind from its first cell, so it is no strict
 // order on a mix of kinds; the sort must still give back every row once.
 TEST(SortRows, MixedKindsStayAPermutation)
