@@ -154,4 +154,47 @@ TEST(DrawPicture, JpegErrorFoundWhileDrawingIsThrown)
     }
 }
 
+
+TEST(DrawPicture, DamagedCopiesFailCleanlyOrDraw)
+{
+    // Bytes overwritten at random places, and files cut short: each either
+    // loads and draws or raises the format's message, and never crashes
+    // (the sanitizer build watches reads and writes).
+    TestFolder folder;
+    quint32 seed = 2024;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (const char* fixture : {"quadrants.jpg", "progressive.jpg", "cmyk.jpg", "quadrants.bmp", "palette.bmp",
+                                "quadrants.ico", "png256.ico"}) {
+        QFile original(fixturePath(fixture));
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+        const QByteArray bytes = original.readAll();
+        const QString suffix = QFileInfo(fixture).suffix();
+        for (int variant = 0; variant < 60; ++variant) {
+            QByteArray damaged = bytes;
+            if (variant % 4 == 3) {
+                damaged.truncate(qsizetype(next() % quint32(bytes.size())));
+            } else {
+                for (int n = 0; n < 1 + variant % 3; ++n)
+                    damaged[qsizetype(next() % quint32(bytes.size()))] = char(next() >> 24);
+            }
+            const QString path = folder.file(QStringLiteral("damaged%1.%2").arg(variant).arg(suffix));
+            QFile out(path);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+            out.write(damaged);
+            out.close();
+            SCOPED_TRACE(testing::Message() << fixture << " variant " << variant);
+            try {
+                const PicturePtr picture = LoadPictureFile(path);
+                drawn(*picture, QSize(40, 40), QRect(0, 0, 40, 40));
+                drawn(*picture, QSize(200, 120), QRect(0, 0, 200, 120));
+            } catch (const PictureError& error) {
+                const std::string message = error.what();
+                EXPECT_TRUE(message.rfind("Erreur JPEG #", 0) == 0 || message == "Image bitmap incorrecte"
+                            || message == "Image icône incorrecte")
+                    << message;
+            }
+        }
+    }
+}
+
 } // namespace
