@@ -69,10 +69,11 @@ void setChooserSeamForTesting(ChooserSeam seam)
 
 TOpenPictureDialog::TOpenPictureDialog(QWidget* owner)
     : QObject(owner)
-    , Filter(QStringLiteral("Tout (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
-                            "Fichier image JPEG (*.jpg)|*.jpg|Fichier image JPEG (*.jpeg)|*.jpeg|"
-                            "Bitmaps (*.bmp)|*.bmp|Icônes (*.ico)|*.ico|MétaFichiers améliorés (*.emf)|*.emf|"
-                            "MetaFichiers (*.wmf)|*.wmf"))
+    , Filter(
+          QStringLiteral("Tout (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
+                         "Fichier image JPEG (*.jpg)|*.jpg|Fichier image JPEG (*.jpeg)|*.jpeg|"
+                         "Bitmaps (*.bmp)|*.bmp|Icônes (*.ico)|*.ico|MétaFichiers améliorés (*.emf)|*.emf|"
+                         "MetaFichiers (*.wmf)|*.wmf"))
     , m_owner(owner)
 {
 }
@@ -122,7 +123,7 @@ void TOpenPictureDialog::createDialog()
 
     connect(m_dialog, &QFileDialog::currentChanged, m_panel, &TPicturePanel::SelectionChanged);
     connect(m_dialog, &QFileDialog::filterSelected, this,
-            [this](const QString& description) { applyFilter(filterDescriptions().indexOf(description) + 1); });
+        [this](const QString& description) { applyFilter(filterDescriptions().indexOf(description) + 1); });
 }
 
 void TOpenPictureDialog::applyFilter(int index)

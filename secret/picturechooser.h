@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
 
-class QFileDialog;
 class TPicturePanel;
 
 // The picture chooser: Qt's own open-file dialog widened by a preview panel.
@@ -21,9 +22,9 @@ public:
     QString Title = QStringLiteral("Choix d'une image");
     // Entries of "description|patterns", separated by "|"; patterns by ";".
     QString Filter;
-    int FilterIndex = 1;   // 1-based entry selected at the next opening
-    QString InitialDir;    // set before each opening
-    QString FileName;      // the confirmed file's full path
+    int FilterIndex = 1; // 1-based entry selected at the next opening
+    QString InitialDir; // set before each opening
+    QString FileName; // the confirmed file's full path
 
     // Shows the chooser modally; true when the user confirmed a file.
     bool Execute();
@@ -41,7 +42,7 @@ private:
     void applyFilter(int index); // 1-based
 
     QWidget* m_owner;
-    QFileDialog* m_dialog = nullptr;
+    QPointer<QFileDialog> m_dialog;
     TPicturePanel* m_panel = nullptr;
     class PatternFilter* m_proxy = nullptr;
 };
