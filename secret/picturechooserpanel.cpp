@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kBorder = 6;       // the panel's inner border
+constexpr int kBorder = 6; // the panel's inner border
 constexpr int kCaptionHeight = 23;
 
 bool isEmpty(const PicturePtr& picture)
@@ -61,8 +61,8 @@ void TPicturePanel::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     const int inner = width() - 2 * kBorder;
     PictureLabel->setGeometry(kBorder, kBorder, inner, kCaptionHeight);
-    PaintPanel->setGeometry(kBorder, kBorder + kCaptionHeight, inner,
-                            height() - 2 * kBorder - kCaptionHeight);
+    PaintPanel->setGeometry(
+        kBorder, kBorder + kCaptionHeight, inner, height() - 2 * kBorder - kCaptionHeight);
     PreviewButton->setGeometry(kBorder + inner - 2 - 23, kBorder + 1, 23, 22);
     PaintBox->setGeometry(PaintPanel->contentsRect());
 }
@@ -128,8 +128,8 @@ void TPicturePanel::paintPreview()
     if (isEmpty(m_picture)) {
         const QString text = QStringLiteral("(vide)");
         const QFontMetrics metrics(PaintBox->font());
-        const QPoint origin = CentredTextOrigin(QSize(metrics.horizontalAdvance(text), metrics.height()),
-                                                PaintBox->size());
+        const QPoint origin
+            = CentredTextOrigin(QSize(metrics.horizontalAdvance(text), metrics.height()), PaintBox->size());
         painter.setBackgroundMode(Qt::OpaqueMode);
         painter.setBackground(PaintBox->palette().color(QPalette::Window));
         painter.drawText(origin.x(), origin.y() + metrics.ascent(), text);

@@ -56,7 +56,8 @@ void TPreviewForm::showEvent(QShowEvent* event)
 
 bool TPreviewForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Image && event->type() == QEvent::Paint && m_picture && m_picture->naturalSize().width() > 0) {
+    if (watched == Image && event->type() == QEvent::Paint && m_picture
+        && m_picture->naturalSize().width() > 0) {
         QPainter painter(Image);
         m_picture->draw(painter, Image->rect());
         return true;

@@ -31,7 +31,14 @@
 
 namespace {
 
-const QChar CR(13);
+// A message's lines, joined by a single carriage return.
+QString lines(std::initializer_list<const char*> texts)
+{
+    QStringList joined;
+    for (const char* text : texts)
+        joined.append(QString::fromUtf8(text));
+    return joined.join(QChar(13));
+}
 
 QPixmap padlockPicture()
 {
@@ -74,7 +81,8 @@ TGraphPass::TGraphPass(MainFormFields& mainForm, TShowGraph& showGraph, QWidget*
     , m_showGraph(showGraph)
 {
     setObjectName(QStringLiteral("GraphPass"));
-    setWindowTitle(QStringLiteral("Kaldrino - Code secret visuel pour l'accès à votre liste de mots de passe"));
+    setWindowTitle(
+        QStringLiteral("Kaldrino - Code secret visuel pour l'accès à votre liste de mots de passe"));
     setFixedSize(632, 453);
     setFont(dialogFont());
     QPalette face = palette();
@@ -99,9 +107,9 @@ void TGraphPass::buildControls()
     const QFont stepFont = arialFont(15, true);
 
     Label2 = makeLabel(this,
-                       QStringLiteral("Configuration de l'accès protégé à votre liste de mots de passe grâce à une "
-                                      "image sur laquelle vous devrez cliquer à certains endroits définis par vous"),
-                       stepFont);
+        QStringLiteral("Configuration de l'accès protégé à votre liste de mots de passe grâce à une "
+                       "image sur laquelle vous devrez cliquer à certains endroits définis par vous"),
+        stepFont);
     Label2->setObjectName(QStringLiteral("Label2"));
     QPalette red = Label2->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
@@ -109,9 +117,9 @@ void TGraphPass::buildControls()
     Label2->setWordWrap(true);
     Label2->setGeometry(72, 16, 553, 41);
 
-    Label1 = makeLabel(
-        this,
-        QStringLiteral("1. Choix de l'image qui va servir à définir l'accès protégé à votre liste de mots de passe"),
+    Label1 = makeLabel(this,
+        QStringLiteral(
+            "1. Choix de l'image qui va servir à définir l'accès protégé à votre liste de mots de passe"),
         stepFont);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
@@ -122,8 +130,9 @@ void TGraphPass::buildControls()
     Button1 = makeButton(this, QStringLiteral("Parcourir..."), QRect(40, 138, 545, 25));
     Button1->setObjectName(QStringLiteral("Button1"));
 
-    Label3 = makeLabel(
-        this, QStringLiteral("2. Saisie des clics secrets sur l'image (autant de clics que vous voulez)"), stepFont);
+    Label3 = makeLabel(this,
+        QStringLiteral("2. Saisie des clics secrets sur l'image (autant de clics que vous voulez)"),
+        stepFont);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(QRect(QPoint(40, 192), Label3->sizeHint()));
 
@@ -137,12 +146,12 @@ void TGraphPass::buildControls()
     Button3 = makeButton(this, QStringLiteral("Tester..."), QRect(40, 298, 545, 25));
     Button3->setObjectName(QStringLiteral("Button3"));
 
-    Label5 = makeLabel(this, QStringLiteral("Si le test n'est pas concluant, repassez à l'étape 2"), dialogFont());
+    Label5 = makeLabel(
+        this, QStringLiteral("Si le test n'est pas concluant, repassez à l'étape 2"), dialogFont());
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setGeometry(QRect(QPoint(40, 336), Label5->sizeHint()));
 
-    Label6 = makeLabel(
-        this,
+    Label6 = makeLabel(this,
         QStringLiteral("Quand vous êtes bien sûr de savoir refaire les clics, cliquez sur le bouton \"OK\""),
         dialogFont());
     Label6->setObjectName(QStringLiteral("Label6"));
@@ -220,15 +229,14 @@ void TGraphPass::Button1Click()
 
 void TGraphPass::Button2Click()
 {
-    MessageDlg(QStringLiteral("Cliquez maintenant dans un ordre précis à différents endroits de l'image pour définir "
-                              "votre code secret.")
-                   + CR + QStringLiteral("Vous pouvez cliquer à autant d'endroits que vous le voulez.") + CR
-                   + QStringLiteral("Conseil : 5 ou 6 clics devraient suffire ! Surtout, retenez bien où vous avez "
-                                    "cliqué et dans quel ordre !")
-                   + CR
-                   + QStringLiteral("Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de votre "
-                                    "clavier."),
-               MsgKind::Information, MsgButtons::Ok);
+    MessageDlg(
+        lines({ "Cliquez maintenant dans un ordre précis à différents endroits de l'image pour définir votre "
+                "code secret.",
+            "Vous pouvez cliquer à autant d'endroits que vous le voulez.",
+            "Conseil : 5 ou 6 clics devraient suffire ! Surtout, retenez bien où vous avez cliqué et "
+            "dans quel ordre !",
+            "Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de votre clavier." }),
+        MsgKind::Information, MsgButtons::Ok);
     m_showGraph.Mode = QStringLiteral("creer");
     m_showGraph.ImagePath = picturePath();
     ExecModal(m_showGraph);
@@ -237,21 +245,23 @@ void TGraphPass::Button2Click()
 
 void TGraphPass::Button3Click()
 {
-    MessageDlg(QStringLiteral("Refaites maintenant vos clics secrets exactement dans le même ordre") + CR
-                   + QStringLiteral("pour vérifier que vous savez saisir votre code secret.") + CR
-                   + QStringLiteral("Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de votre "
-                                    "clavier."),
-               MsgKind::Information, MsgButtons::Ok);
+    MessageDlg(
+        lines({ "Refaites maintenant vos clics secrets exactement dans le même ordre",
+            "pour vérifier que vous savez saisir votre code secret.",
+            "Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de votre clavier." }),
+        MsgKind::Information, MsgButtons::Ok);
     m_showGraph.Mode = QStringLiteral("verif");
     m_showGraph.ImagePath = picturePath();
     ExecModal(m_showGraph);
     if (m_showGraph.Recognized)
-        MessageDlg(QStringLiteral("Bravo, le code secret a bien été reconnu !"), MsgKind::Information, MsgButtons::Ok);
+        MessageDlg(QStringLiteral("Bravo, le code secret a bien été reconnu !"), MsgKind::Information,
+            MsgButtons::Ok);
     else
-        MessageDlg(QStringLiteral("Le code secret n'a pas été reconnu.") + CR
-                       + QStringLiteral("Vous devriez retester ou recommencer la procédure d'enregistrement avec "
-                                        "quelque chose de plus simple."),
-                   MsgKind::Warning, MsgButtons::Ok);
+        MessageDlg(
+            lines({ "Le code secret n'a pas été reconnu.",
+                "Vous devriez retester ou recommencer la procédure d'enregistrement avec quelque chose "
+                "de plus simple." }),
+            MsgKind::Warning, MsgButtons::Ok);
 }
 
 void TGraphPass::Button4Click()
@@ -262,8 +272,9 @@ void TGraphPass::Button4Click()
 
 void TGraphPass::Button6Click()
 {
-    if (MessageDlg(QStringLiteral("Voulez-vous vraiment abandonner la configuration et quitter le programme ?"),
-                   MsgKind::Confirmation, MsgButtons::YesNo)
+    if (MessageDlg(
+            QStringLiteral("Voulez-vous vraiment abandonner la configuration et quitter le programme ?"),
+            MsgKind::Confirmation, MsgButtons::YesNo)
         == MsgResult::Yes)
         RequestTermination();
 }

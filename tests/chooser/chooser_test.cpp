@@ -130,7 +130,8 @@ TEST_F(ChooserTest, FilterHasTheSevenEntries)
 {
     EXPECT_EQ(chooser.Filter.size(), 255);
     EXPECT_EQ(chooser.filterDescriptions(), kDescriptions);
-    EXPECT_EQ(chooser.filterPatterns(1), QStringList({ "*.jpg", "*.jpeg", "*.bmp", "*.ico", "*.emf", "*.wmf" }));
+    EXPECT_EQ(
+        chooser.filterPatterns(1), QStringList({ "*.jpg", "*.jpeg", "*.bmp", "*.ico", "*.emf", "*.wmf" }));
     EXPECT_EQ(chooser.filterPatterns(7), QStringList({ "*.wmf" }));
     EXPECT_EQ(chooser.Title, QStringLiteral("Choix d'une image"));
 }
@@ -228,7 +229,7 @@ TEST_F(ChooserTest, RealDialogRefusesAMissingFile)
     whenModal(isChooser, [&](QWidget*) {
         // Qt's own message box about the missing file is answered first.
         whenModal([](QWidget* w) { return !isChooser(w); },
-                  [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+            [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
         acceptTyped(folder.file("missing.bmp"));
         QTest::qWait(50);
         stillOpen = dialog()->isVisible();
@@ -278,8 +279,8 @@ TEST_F(PanelTest, SelectionLoadsOrClearsThePreview)
         bool loaded;
     } cases[] = {
         { folder.file("small.bmp"), QStringLiteral(" (100x50)"), true },
-        { folder.file("photo.png"), QStringLiteral("Image :"), false },   // extension not known
-        { folder.path(), QStringLiteral("Image :"), false },              // a folder
+        { folder.file("photo.png"), QStringLiteral("Image :"), false }, // extension not known
+        { folder.path(), QStringLiteral("Image :"), false }, // a folder
         { folder.file("absent.bmp"), QStringLiteral("Image :"), false },
     };
     for (const auto& c : cases) {
@@ -328,13 +329,14 @@ TEST_F(PanelTest, PreviewWindowShowsThePictureAtNaturalSize)
     QSize imageSize;
     QString caption;
     bool closedByEscape = false;
-    whenModal([](QWidget* w) { return qobject_cast<TPreviewForm*>(w) != nullptr; }, [&](QWidget* w) {
-        auto* form = static_cast<TPreviewForm*>(w);
-        caption = form->windowTitle();
-        imageSize = form->Image->size();
-        QTest::keyClick(form, Qt::Key_Escape);
-        closedByEscape = !form->isVisible();
-    });
+    whenModal([](QWidget* w) { return qobject_cast<TPreviewForm*>(w) != nullptr; },
+        [&](QWidget* w) {
+            auto* form = static_cast<TPreviewForm*>(w);
+            caption = form->windowTitle();
+            imageSize = form->Image->size();
+            QTest::keyClick(form, Qt::Key_Escape);
+            closedByEscape = !form->isVisible();
+        });
 
     QTest::mouseClick(panel.PreviewButton, Qt::LeftButton);
 
@@ -347,11 +349,12 @@ TEST_F(PanelTest, DoubleClickOpensThePreviewEvenWhenEmpty)
 {
     bool opened = false;
     QSize size;
-    whenModal([](QWidget* w) { return qobject_cast<TPreviewForm*>(w) != nullptr; }, [&](QWidget* w) {
-        opened = true;
-        size = w->size();
-        QTest::keyClick(w, Qt::Key_Escape);
-    });
+    whenModal([](QWidget* w) { return qobject_cast<TPreviewForm*>(w) != nullptr; },
+        [&](QWidget* w) {
+            opened = true;
+            size = w->size();
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
 
     QTest::mouseDClick(panel.PaintBox, Qt::LeftButton);
 

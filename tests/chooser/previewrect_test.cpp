@@ -18,7 +18,7 @@ void PrintTo(const RectCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class PreviewRectTest : public ::testing::TestWithParam<RectCase> {};
+class PreviewRectTest : public ::testing::TestWithParam<RectCase> { };
 
 TEST_P(PreviewRectTest, PlacesThePicture)
 {
@@ -27,10 +27,8 @@ TEST_P(PreviewRectTest, PlacesThePicture)
     EXPECT_EQ(r, c.expected) << "got " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PreviewRectTest,
-    ::testing::Values(
-        RectCase { "small_centred_unscaled", { 100, 50 }, { 141, 153 }, { 20, 51, 100, 50 } },
+INSTANTIATE_TEST_SUITE_P(Cases, PreviewRectTest,
+    ::testing::Values(RectCase { "small_centred_unscaled", { 100, 50 }, { 141, 153 }, { 20, 51, 100, 50 } },
         RectCase { "odd_margin_truncates", { 99, 50 }, { 141, 153 }, { 21, 51, 99, 50 } },
         RectCase { "exact_fit_unscaled", { 141, 153 }, { 141, 153 }, { 0, 0, 141, 153 } },
         RectCase { "wide_half_rounds_up", { 1000, 500 }, { 141, 153 }, { 0, 0, 141, 71 } },
@@ -50,9 +48,16 @@ TEST(MulDivTest, RoundsHalvesAwayFromZero)
     struct {
         int number, numerator, denominator, expected;
     } cases[] = {
-        { 1, 1, 2, 1 },     { -1, 1, 2, -1 },  { 3, 1, 2, 2 },  { 5, 1, -2, -3 },
-        { 7, 1, 3, 2 },     { 8, 1, 3, 3 },    { -8, 1, 3, -3 }, { 500, 141, 1000, 71 },
-        { 4, 5, 0, -1 },    { INT_MAX, INT_MAX, INT_MAX, INT_MAX },
+        { 1, 1, 2, 1 },
+        { -1, 1, 2, -1 },
+        { 3, 1, 2, 2 },
+        { 5, 1, -2, -3 },
+        { 7, 1, 3, 2 },
+        { 8, 1, 3, 3 },
+        { -8, 1, 3, -3 },
+        { 500, 141, 1000, 71 },
+        { 4, 5, 0, -1 },
+        { INT_MAX, INT_MAX, INT_MAX, INT_MAX },
     };
     for (const auto& c : cases)
         EXPECT_EQ(MulDiv(c.number, c.numerator, c.denominator), c.expected)

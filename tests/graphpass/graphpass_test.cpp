@@ -55,14 +55,14 @@ void writeBitmap(const QString& path, int w = 64, int h = 48)
 
 unsigned mode(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     ::stat(QFile::encodeName(path).constData(), &st);
     return st.st_mode & 0777;
 }
 
 ino_t inode(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     ::stat(QFile::encodeName(path).constData(), &st);
     return st.st_ino;
 }
@@ -124,7 +124,7 @@ protected:
     std::vector<bool> enabled() const
     {
         return { dialog.Button1->isEnabled(), dialog.Button2->isEnabled(), dialog.Button3->isEnabled(),
-                 dialog.Button4->isEnabled(), dialog.Button6->isEnabled() };
+            dialog.Button4->isEnabled(), dialog.Button6->isEnabled() };
     }
 
     TestFolder app;
@@ -147,7 +147,7 @@ const std::vector<bool> kReady { true, true, true, true, true };
 TEST_F(GraphPassTest, WindowIsAFixedDialogWithoutCloseBox)
 {
     EXPECT_EQ(dialog.windowTitle(),
-              QStringLiteral("Kaldrino - Code secret visuel pour l'accès à votre liste de mots de passe"));
+        QStringLiteral("Kaldrino - Code secret visuel pour l'accès à votre liste de mots de passe"));
     EXPECT_EQ(dialog.minimumSize(), QSize(632, 453));
     EXPECT_EQ(dialog.maximumSize(), QSize(632, 453));
     const Qt::WindowFlags flags = dialog.windowFlags();
@@ -156,7 +156,8 @@ TEST_F(GraphPassTest, WindowIsAFixedDialogWithoutCloseBox)
     EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(flags & Qt::WindowSystemMenuHint);
     EXPECT_EQ(dialog.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
-    for (QPushButton* b : { dialog.Button1, dialog.Button2, dialog.Button3, dialog.Button4, dialog.Button6 }) {
+    for (QPushButton* b :
+        { dialog.Button1, dialog.Button2, dialog.Button3, dialog.Button4, dialog.Button6 }) {
         EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
         EXPECT_FALSE(b->autoDefault()) << b->objectName().toStdString();
     }
@@ -168,10 +169,13 @@ TEST_F(GraphPassTest, ControlsSitAtTheirPositionsWithTheirTexts)
         QWidget* widget;
         QRect bounds;
     } fixed[] = {
-        { dialog.Image1, { 8, 8, 48, 64 } },       { dialog.Label2, { 72, 16, 553, 41 } },
+        { dialog.Image1, { 8, 8, 48, 64 } },
+        { dialog.Label2, { 72, 16, 553, 41 } },
         { dialog.Bevel2, { 8, 80, 617, 313 } },
-        { dialog.Button1, { 40, 138, 545, 25 } },  { dialog.Button2, { 40, 218, 545, 25 } },
-        { dialog.Button3, { 40, 298, 545, 25 } },  { dialog.Button4, { 234, 408, 75, 25 } },
+        { dialog.Button1, { 40, 138, 545, 25 } },
+        { dialog.Button2, { 40, 218, 545, 25 } },
+        { dialog.Button3, { 40, 298, 545, 25 } },
+        { dialog.Button4, { 234, 408, 75, 25 } },
         { dialog.Button6, { 322, 408, 75, 25 } },
     };
     for (const auto& c : fixed)
@@ -186,11 +190,12 @@ TEST_F(GraphPassTest, ControlsSitAtTheirPositionsWithTheirTexts)
         QPoint at;
         const char* text;
     } autoSized[] = {
-        { dialog.Label3, { 40, 192 }, "2. Saisie des clics secrets sur l'image (autant de clics que vous voulez)" },
+        { dialog.Label3, { 40, 192 },
+            "2. Saisie des clics secrets sur l'image (autant de clics que vous voulez)" },
         { dialog.Label4, { 40, 272 }, "3. Test de vos clics secrets" },
         { dialog.Label5, { 40, 336 }, "Si le test n'est pas concluant, repassez à l'étape 2" },
         { dialog.Label6, { 40, 352 },
-          "Quand vous êtes bien sûr de savoir refaire les clics, cliquez sur le bouton \"OK\"" },
+            "Quand vous êtes bien sûr de savoir refaire les clics, cliquez sur le bouton \"OK\"" },
     };
     for (const auto& c : autoSized) {
         EXPECT_EQ(c.label->pos(), c.at) << c.text;
@@ -215,7 +220,8 @@ TEST_F(GraphPassTest, NoTextIsClipped)
     for (QLabel* label : dialog.findChildren<QLabel*>()) {
         if (label == dialog.Image1)
             continue;
-        const int needed = label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+        const int needed
+            = label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
         EXPECT_LE(needed, label->height()) << label->text().toStdString();
         if (!label->wordWrap()) {
             EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
@@ -228,7 +234,7 @@ TEST_F(GraphPassTest, NoTextIsClipped)
 TEST_F(GraphPassTest, TabOrderRunsThroughTheButtons)
 {
     const std::vector<QWidget*> order { dialog.Button1, dialog.Button2, dialog.Button3, dialog.Button4,
-                                        dialog.Button6 };
+        dialog.Button6 };
     for (size_t i = 0; i + 1 < order.size(); ++i) {
         QWidget* next = order[i]->nextInFocusChain();
         while (next->focusPolicy() == Qt::NoFocus || !(next->focusPolicy() & Qt::TabFocus))
@@ -249,30 +255,31 @@ TEST_F(GraphPassTest, ButtonStatesFollowTheVaultAndTheFileSystem)
         { "no vault file", [] {}, kNoPicture },
         { "name stored, picture deleted", [this] { writeConfig(vault::kImageKey, "gone.bmp"); }, kNoPicture },
         { "name stored, secret present, picture deleted",
-          [this] {
-              writeConfig(vault::kImageKey, "gone.bmp");
-              writeSecretKey();
-          },
-          kNoPicture },
-        { "name is a folder", [this] {
-              QDir(app.path()).mkdir("folder.bmp");
-              writeConfig(vault::kImageKey, "folder.bmp");
-              writeSecretKey();
-          },
-          kNoPicture },
+            [this] {
+                writeConfig(vault::kImageKey, "gone.bmp");
+                writeSecretKey();
+            },
+            kNoPicture },
+        { "name is a folder",
+            [this] {
+                QDir(app.path()).mkdir("folder.bmp");
+                writeConfig(vault::kImageKey, "folder.bmp");
+                writeSecretKey();
+            },
+            kNoPicture },
         { "picture, no secret",
-          [this] {
-              writeBitmap(app.file("p.bmp"));
-              writeConfig(vault::kImageKey, "p.bmp");
-          },
-          kPictureNoSecret },
+            [this] {
+                writeBitmap(app.file("p.bmp"));
+                writeConfig(vault::kImageKey, "p.bmp");
+            },
+            kPictureNoSecret },
         { "picture and secret",
-          [this] {
-              writeBitmap(app.file("p.bmp"));
-              writeConfig(vault::kImageKey, "p.bmp");
-              writeSecretKey();
-          },
-          kReady },
+            [this] {
+                writeBitmap(app.file("p.bmp"));
+                writeConfig(vault::kImageKey, "p.bmp");
+                writeSecretKey();
+            },
+            kReady },
     };
     for (const auto& c : cases) {
         QDir(app.path()).removeRecursively();
@@ -462,11 +469,12 @@ TEST_F(GraphPassTest, RecordingExplainsThenShowsTheScreenAndRefreshes)
 
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text,
-              QStringLiteral("Cliquez maintenant dans un ordre précis à différents endroits de l'image pour définir "
-                             "votre code secret.\rVous pouvez cliquer à autant d'endroits que vous le voulez.\r"
-                             "Conseil : 5 ou 6 clics devraient suffire ! Surtout, retenez bien où vous avez cliqué "
-                             "et dans quel ordre !\rQuand vous aurez fini vos clics secrets, appuyez sur la touche "
-                             "ECHAP de votre clavier."));
+        QStringLiteral(
+            "Cliquez maintenant dans un ordre précis à différents endroits de l'image pour définir "
+            "votre code secret.\rVous pouvez cliquer à autant d'endroits que vous le voulez.\r"
+            "Conseil : 5 ou 6 clics devraient suffire ! Surtout, retenez bien où vous avez cliqué "
+            "et dans quel ordre !\rQuand vous aurez fini vos clics secrets, appuyez sur la touche "
+            "ECHAP de votre clavier."));
     EXPECT_EQ(messages[0].kind, MsgKind::Information);
     EXPECT_EQ(messages[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(modeSeen, QStringLiteral("creer"));
@@ -487,10 +495,11 @@ TEST_F(GraphPassTest, TestingReportsWhetherTheClicksWereRecognized)
         ini.UpdateFile();
     }
     dialog.RefreshButtons();
-    const QString intro = QStringLiteral("Refaites maintenant vos clics secrets exactement dans le même ordre\r"
-                                         "pour vérifier que vous savez saisir votre code secret.\r"
-                                         "Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de "
-                                         "votre clavier.");
+    const QString intro
+        = QStringLiteral("Refaites maintenant vos clics secrets exactement dans le même ordre\r"
+                         "pour vérifier que vous savez saisir votre code secret.\r"
+                         "Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de "
+                         "votre clavier.");
     struct {
         QPoint click;
         QString verdict;
@@ -498,9 +507,10 @@ TEST_F(GraphPassTest, TestingReportsWhetherTheClicksWereRecognized)
     } cases[] = {
         { { 25, 35 }, QStringLiteral("Bravo, le code secret a bien été reconnu !"), MsgKind::Information },
         { { 40, 30 },
-          QStringLiteral("Le code secret n'a pas été reconnu.\rVous devriez retester ou recommencer la procédure "
-                         "d'enregistrement avec quelque chose de plus simple."),
-          MsgKind::Warning },
+            QStringLiteral(
+                "Le code secret n'a pas été reconnu.\rVous devriez retester ou recommencer la procédure "
+                "d'enregistrement avec quelque chose de plus simple."),
+            MsgKind::Warning },
     };
     for (const auto& c : cases) {
         messages.clear();
@@ -572,7 +582,7 @@ TEST_F(GraphPassTest, QuitAnsweredNoKeepsTheDialogOpen)
 
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text,
-              QStringLiteral("Voulez-vous vraiment abandonner la configuration et quitter le programme ?"));
+        QStringLiteral("Voulez-vous vraiment abandonner la configuration et quitter le programme ?"));
     EXPECT_EQ(messages[0].kind, MsgKind::Confirmation);
     EXPECT_EQ(messages[0].buttons, MsgButtons::YesNo);
     EXPECT_TRUE(stillOpen);
