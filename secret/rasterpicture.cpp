@@ -41,8 +41,10 @@ bool pixelDataCut(QIODevice& file)
         return false;
     const qint64 rowBits = width * bitsPerPixel; // below 2^48
     const qint64 stride = (rowBits + 31) / 32 * 4;
-    if (stride == 0 || height - 1 > file.size() / stride)
-        return stride != 0;
+    if (stride == 0)
+        return false; // nothing declared to check; the reader decides
+    if (height - 1 > file.size() / stride)
+        return true; // checked by division: a forged height overflows the product
     return file.size() < offset + stride * (height - 1) + (rowBits + 7) / 8;
 }
 
