@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSvgRenderer>
 #include <QUrl>
+#include <algorithm>
 
 #include "cp1252.h"
 #include "desktop.h"
@@ -93,6 +94,11 @@ void TMainForm::FormCreate(const QString& appDir)
     Image1->setToolTip(guide);
     UrlLabel1->setText(QLatin1String(kGuideFileName));
     UrlLabel1->URL = QUrl::fromLocalFile(guide).toString();
+    // The file name is wider than the address slot: the link keeps its
+    // right edge under the grid's and grows to the left.
+    const QRect slot = UrlLabel1->geometry();
+    const int width = std::max(slot.width(), UrlLabel1->sizeHint().width());
+    UrlLabel1->setGeometry(slot.right() + 1 - width, slot.top(), width, slot.height());
 }
 
 void TMainForm::createControls()
