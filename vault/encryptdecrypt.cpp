@@ -35,13 +35,15 @@ int plainGroup(std::string_view group)
 {
     if (group.size() != 5)
         return -1;
-    int value = 0;
-    for (char c : group) {
-        if (c < '0' || c > '9')
-            return -1;
-        value = value * 10 + (c - '0');
+    unsigned d[5];
+    bool digits = true;
+    for (int i = 0; i < 5; ++i) {
+        d[i] = static_cast<unsigned char>(group[i]) - unsigned('0');
+        digits &= d[i] <= 9;
     }
-    return value;
+    if (!digits)
+        return -1;
+    return static_cast<int>(d[0] * 10000 + d[1] * 1000 + d[2] * 100 + d[3] * 10 + d[4]);
 }
 
 } // namespace
