@@ -201,6 +201,18 @@ TEST_F(IniFileWriteFailure, VaultPathIsAFolder)
     EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
+TEST_F(IniFileWriteFailure, SomethingElseThanAFileIsNeverReplaced)
+{
+    // A pipe is there but cannot be read as a file: reading must not
+    // block, and nothing may replace it.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadEntry("s", "k"), "");
+    ini.WriteEntry("s", "k", "new");
+    EXPECT_THROW(ini.UpdateFile(), VaultWriteError);
+    EXPECT_FALSE(QFileInfo(path).isFile());
+}
+
 TEST_F(IniFileWriteFailure, UnreadableFileIsNeverReplaced)
 {
     if (runningAsRoot())
