@@ -323,3 +323,45 @@ TEST_F(ProgramStartTest, QuitDuringTheGateEndsTheProgram)
 }
 
 } // namespace
+
+namespace {
+
+// Quit in the setup dialog opened from the table window: the table was
+// saved before the dialog opened, and nothing is written after.
+TEST_F(ProgramStartTest, QuitFromTheTableWindowEndsWithoutAnotherSave)
+{
+    setMessageSeamForTesting([this](const MessageRecord& message) {
+        messages.push_back(message);
+        return message.buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Yes;
+    });
+    makePicture();
+    storePictureName();
+    storeTable({ { "Banque", "1234" } });
+    storeSecret(kSecret);
+    clickOnScreenWhenShown(kSecret);
+
+    QByteArray whileOpen;
+    QTimer::singleShot(0, &windows->MainForm, [this, &whileOpen] {
+        start();
+        TMainForm& form = windows->MainForm;
+        form.Grille->setCell(1, 1, QStringLiteral("changé"));
+        whenVisible(windows->GraphPass, [this, &whileOpen] {
+            whileOpen = vaultBytes();
+            QTest::mouseClick(windows->GraphPass.Button6, Qt::LeftButton);
+        });
+        QTest::mouseClick(form.Button4, Qt::LeftButton);
+    });
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(10000);
+
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(TerminationRequested());
+    EXPECT_EQ(vaultBytes(), whileOpen);
+    MemoryTable stored;
+    LoadTable(iniPath(), stored);
+    const Entries expected { { "Banque", "chang\xe9" } };
+    EXPECT_EQ(stored.entries(), expected);
+}
+
+} // namespace
