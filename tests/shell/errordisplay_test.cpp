@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QPushButton>
-#include <QTest>
 #include <stdexcept>
 #include <vector>
 
@@ -74,27 +72,6 @@ TEST_F(ErrorDisplay, ReadsTheProgramsErrorsAsUtf8AndOthersByWhat)
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, QStringLiteral("Impossible d'écrire dans /dossier/kaldrino.ini."));
     EXPECT_EQ(shown[1].text, QStringLiteral("plain failure."));
-}
-
-TEST_F(ErrorDisplay, AnErrorThrownByAnEventHandlerIsShownAndTheProgramGoesOn)
-{
-    QPushButton failing(QStringLiteral("failing"));
-    QPushButton working(QStringLiteral("working"));
-    int worked = 0;
-    QObject::connect(&failing, &QPushButton::clicked, [] { throw KaldrinoError("Erreur JPEG #42"); });
-    QObject::connect(&working, &QPushButton::clicked, [&] { ++worked; });
-    failing.show();
-    working.show();
-
-    QTest::mouseClick(&failing, Qt::LeftButton);
-    QTest::mouseClick(&failing, Qt::LeftButton);
-    QTest::mouseClick(&working, Qt::LeftButton);
-
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].text, QStringLiteral("Erreur JPEG #42."));
-    EXPECT_EQ(shown[0].kind, MsgKind::Error);
-    EXPECT_EQ(worked, 1);
-    EXPECT_FALSE(failing.isDown());
 }
 
 } // namespace
