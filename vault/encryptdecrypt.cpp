@@ -16,18 +16,28 @@ constexpr std::size_t kMaxGroups = 128;
 
 using Buffer = std::array<unsigned char, 256>;
 
-constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-                          "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-                          "8081828384858687888990919293949596979899";
+// The five digits of every 16-bit word, worked out once: a table's save
+// encodes a million words.
+struct GroupDigits {
+    std::array<char, 65536 * 5 + 3> digits; // +3: room for 8-byte copies
 
-// word + offset lies between 23851 and 89386: always five digits.
-void putGroup(char* out, unsigned word)
+    GroupDigits()
+    {
+        for (unsigned word = 0; word < 65536; ++word) {
+            unsigned v = word + kOffset; // at most 89386: always five digits
+            for (int i = 4; i >= 0; --i) {
+                digits[word * 5 + i] = static_cast<char>('0' + v % 10);
+                v /= 10;
+            }
+        }
+        digits[65536 * 5] = digits[65536 * 5 + 1] = digits[65536 * 5 + 2] = 0;
+    }
+};
+
+const char* groupDigits()
 {
-    const unsigned v = word + kOffset;
-    const unsigned rest = v % 10000;
-    out[0] = static_cast<char>('0' + v / 10000);
-    std::memcpy(out + 1, kPairs + 2 * (rest / 100), 2);
-    std::memcpy(out + 3, kPairs + 2 * (rest % 100), 2);
+    static const GroupDigits table;
+    return table.digits.data();
 }
 
 // A group of five plain digits, the only kind EncryptText makes, or -1.
@@ -88,11 +98,16 @@ void appendEncrypted(std::string& out, std::string_view text, std::uint32_t tick
             buf[1 + i] = buf[1 + from];
     }
 
+    // Each group is copied as eight bytes, the next group overwriting the
+    // three extra ones; the last three are cut off again.
     const std::size_t start = out.size();
-    out.resize(start + m / 2 * 5);
+    const std::size_t groups = m / 2;
+    out.resize(start + groups * 5 + 3);
     char* p = out.data() + start;
-    for (std::size_t k = 0; k < m / 2; ++k, p += 5)
-        putGroup(p, buf[2 * k] + 256u * buf[2 * k + 1]);
+    const char* digits = groupDigits();
+    for (std::size_t k = 0; k < groups; ++k, p += 5)
+        std::memcpy(p, digits + 5 * (buf[2 * k] + 256u * buf[2 * k + 1]), 8);
+    out.resize(start + groups * 5);
 }
 
 std::string DecryptText(std::string_view encoded)

@@ -270,8 +270,10 @@ void ProfileFile::parseSource()
             current->trailer.push_back(id);
             continue;
         }
-        current->body.insert(current->body.end(), current->trailer.begin(), current->trailer.end());
-        current->trailer.clear();
+        if (!current->trailer.empty()) {
+            current->body.insert(current->body.end(), current->trailer.begin(), current->trailer.end());
+            current->trailer.clear();
+        }
         current->body.push_back(id);
     }
 
