@@ -91,7 +91,7 @@ bool writeFloor(const QByteArray& path, const QByteArray& bytes)
 
 int runVaultBench()
 {
-    QTemporaryDir dir(QDir::currentPath() + "/kaldrino-bench-XXXXXX");
+    QTemporaryDir dir(QDir::tempPath() + "/kaldrino-bench-XXXXXX");
     if (!dir.isValid()) {
         std::fprintf(stderr, "no temporary folder\n");
         return 1;
