@@ -36,8 +36,8 @@ private:
 // included (Windows-1252 bytes).
 BenchTable makeTable(int entries)
 {
-    static const char* const words[] = {"banque", "messagerie", "impôts", "sécurité sociale", "école",
-                                        "électricité", "forêt", "crédit", "pâtisserie", "hôpital", "théâtre"};
+    static const char* const words[] = { "banque", "messagerie", "impôts", "sécurité sociale", "école",
+        "électricité", "forêt", "crédit", "pâtisserie", "hôpital", "théâtre" };
     static const std::string accents = "\xE9\xE8\xEA\xE0\xE7\xF4\xEE\xF9\xC9";
     std::mt19937 random(42);
     BenchTable table;
@@ -106,7 +106,7 @@ int runVaultBench()
     };
     std::vector<Result> results;
     try {
-        for (int entries : {100, 1000, 10000}) {
+        for (int entries : { 100, 1000, 10000 }) {
             QFile::remove(vault);
             const BenchTable table = makeTable(entries);
             const int runs = entries >= 10000 ? 9 : 21;
@@ -140,15 +140,15 @@ int runVaultBench()
             const double l = median(load);
             std::printf("save entries=%d ms=%.1f floor_ms=%.1f ratio=%.2f\n", entries, s, f, s / f);
             std::printf("load entries=%d ms=%.1f\n", entries, l);
-            results.push_back({entries, s, l});
+            results.push_back({ entries, s, l });
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
     for (std::size_t i = 1; i < results.size(); ++i) {
-        std::printf("scale entries=%d->%d save_x=%.1f load_x=%.1f\n", results[i - 1].entries, results[i].entries,
-                    results[i].save / results[i - 1].save, results[i].load / results[i - 1].load);
+        std::printf("scale entries=%d->%d save_x=%.1f load_x=%.1f\n", results[i - 1].entries,
+            results[i].entries, results[i].save / results[i - 1].save, results[i].load / results[i - 1].load);
     }
     return 0;
 }

@@ -112,7 +112,7 @@ void appendEncrypted(std::string& out, std::string_view text, std::uint32_t tick
 
 std::string DecryptText(std::string_view encoded)
 {
-    Buffer buf{};
+    Buffer buf {};
     buf[0] = 35;
     std::memset(buf.data() + 1, ' ', 35);
 

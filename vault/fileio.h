@@ -9,8 +9,8 @@
 namespace vault {
 
 enum class ReadStatus {
-    Ok,         // a regular file, read whole
-    Absent,     // nothing at that path
+    Ok, // a regular file, read whole
+    Absent, // nothing at that path
     Unreadable, // something is there that could not be read (or over 1 GiB)
 };
 

@@ -60,7 +60,7 @@ ReadStatus readWholeFile(const QString& path, std::string& content)
 {
     content.clear();
     const QByteArray native = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st { };
     if (::stat(native.constData(), &st) != 0)
         return (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Absent : ReadStatus::Unreadable;
     if (!S_ISREG(st.st_mode))
@@ -104,7 +104,8 @@ ReadStatus readWholeFile(const QString& path, std::string& content)
 
 bool replaceFileAtomically(const QString& path, std::string_view content)
 {
-    return replaceFileAtomically(path, [content](const std::function<void(std::string_view)>& put) { put(content); });
+    return replaceFileAtomically(
+        path, [content](const std::function<void(std::string_view)>& put) { put(content); });
 }
 
 bool replaceFileAtomically(const QString& path, const ContentProducer& produce)
@@ -117,7 +118,7 @@ bool replaceFileAtomically(const QString& path, const ContentProducer& produce)
     const QByteArray target = QFile::encodeName(targetPath);
 
     mode_t mode = S_IRUSR | S_IWUSR;
-    struct stat old {};
+    struct stat old { };
     const bool replacing = ::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
     if (replacing)
         mode = old.st_mode & 07777;

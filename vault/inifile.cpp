@@ -33,7 +33,7 @@ QString registryKey(const QString& path)
 
 } // namespace
 
-struct TIniFile::Session : SessionData {};
+struct TIniFile::Session : SessionData { };
 
 TIniFile::TIniFile(const QString& path)
     : m_path(path)
@@ -98,7 +98,8 @@ void TIniFile::UpdateFile()
     if (!m_outermost || !m_session->dirty)
         return;
     const ProfileFile& content = m_session->content;
-    const auto produce = [&content](const std::function<void(std::string_view)>& put) { content.serialise(put); };
+    const auto produce
+        = [&content](const std::function<void(std::string_view)>& put) { content.serialise(put); };
     if (m_session->unreadable || !vault::replaceFileAtomically(m_path, produce)) {
         const QString full = QFileInfo(m_path).isAbsolute() ? m_path : QFileInfo(m_path).absoluteFilePath();
         throw VaultWriteError("Impossible d'écrire dans " + full.toStdString());

@@ -139,7 +139,8 @@ public:
     }
 
     template <typename KeyOf>
-    std::uint32_t find(std::string_view key, std::uint32_t hash, const std::vector<Line>& lines, KeyOf keyOf) const
+    std::uint32_t find(
+        std::string_view key, std::uint32_t hash, const std::vector<Line>& lines, KeyOf keyOf) const
     {
         if (m_slots.empty())
             return kEmpty;
@@ -187,7 +188,7 @@ private:
 struct ProfileFile::Section {
     std::uint32_t header = Line::kNoText; // none for the lines before the first header
     std::string name;
-    std::vector<std::uint32_t> body;    // up to the last entry line
+    std::vector<std::uint32_t> body; // up to the last entry line
     std::vector<std::uint32_t> trailer; // blank and other lines after the last entry
     KeyIndex keys;
 };
@@ -234,7 +235,8 @@ void ProfileFile::parseSource()
     Section* current = m_sections.front().get();
     std::size_t pos = 0;
     while (pos < content.size()) {
-        const char* nl = static_cast<const char*>(std::memchr(content.data() + pos, '\n', content.size() - pos));
+        const char* nl
+            = static_cast<const char*>(std::memchr(content.data() + pos, '\n', content.size() - pos));
         const std::size_t end = nl ? static_cast<std::size_t>(nl - content.data()) : content.size();
         Line line;
         line.offset = static_cast<std::uint32_t>(pos);
@@ -283,9 +285,9 @@ void ProfileFile::parseSource()
         section->keys.reserve(section->body.size(), m_lines);
         for (std::uint32_t id : section->body) {
             const Line& line = m_lines[id];
-            if (line.isEntry()
-                && section->keys.find(keyOf(line), line.hash, m_lines, [this](const Line& l) { return keyOf(l); })
-                    == KeyIndex::kEmpty)
+            if (line.isEntry() && section->keys.find(keyOf(line), line.hash, m_lines, [this](const Line& l) {
+                    return keyOf(l);
+                }) == KeyIndex::kEmpty)
                 section->keys.insert(id, m_lines);
         }
     }
@@ -340,8 +342,8 @@ const ProfileFile::Line* ProfileFile::findEntry(std::string_view section, std::s
     if (!s)
         return nullptr;
     key = trim(key);
-    const std::uint32_t id = s->keys.find(key, static_cast<std::uint32_t>(caseHash(key)), m_lines,
-                                          [this](const Line& l) { return keyOf(l); });
+    const std::uint32_t id = s->keys.find(
+        key, static_cast<std::uint32_t>(caseHash(key)), m_lines, [this](const Line& l) { return keyOf(l); });
     return id == KeyIndex::kEmpty ? nullptr : &m_lines[id];
 }
 
@@ -449,8 +451,8 @@ bool ProfileFile::write(std::string_view section, std::string_view key, std::str
 bool ProfileFile::clearSection(std::string_view section)
 {
     section = trim(section);
-    const auto first = std::remove_if(m_sections.begin() + 1, m_sections.end(),
-                                      [&](const auto& s) { return caseEqual(s->name, section); });
+    const auto first = std::remove_if(
+        m_sections.begin() + 1, m_sections.end(), [&](const auto& s) { return caseEqual(s->name, section); });
     if (first == m_sections.end())
         return false;
     m_sections.erase(first, m_sections.end());

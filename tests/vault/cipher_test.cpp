@@ -13,7 +13,7 @@ struct Known {
     std::string encoded;
 };
 
-class CipherKnownVectors : public ::testing::TestWithParam<Known> {};
+class CipherKnownVectors : public ::testing::TestWithParam<Known> { };
 
 TEST_P(CipherKnownVectors, EncodeToTheExactDigits)
 {
@@ -25,24 +25,24 @@ TEST_P(CipherKnownVectors, EncodeToTheExactDigits)
     EXPECT_EQ(DecryptText(k.encoded), k.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, CipherKnownVectors,
-    ::testing::Values(
-        Known{"secret", 0, "5329749296498215340749296"}, Known{"nb", 0, "5201352109521095210952109"},
-        Known{"c0l1", 0, "4919951547492445154749244"}, Known{"lignes", 0, "5150550324498175161450324"},
-        Known{"3", 0, "3690836958369583695836958"},
+INSTANTIATE_TEST_SUITE_P(Texts, CipherKnownVectors,
+    ::testing::Values(Known { "secret", 0, "5329749296498215340749296" },
+        Known { "nb", 0, "5201352109521095210952109" }, Known { "c0l1", 0, "4919951547492445154749244" },
+        Known { "lignes", 0, "5150550324498175161450324" }, Known { "3", 0, "3690836958369583695836958" },
         // An even text of ten bytes: the byte past it is encoded as 0.
-        Known{"abcdefghij", 0, "486934929349807503215083523957"},
-        Known{"\xE9\xE0\xFC", 0, "8350288587814288375188587"},
+        Known { "abcdefghij", 0, "486934929349807503215083523957" },
+        Known { "\xE9\xE0\xFC", 0, "8350288587814288375188587" },
         // The empty text: the tick count's first nine digits, then zeros.
-        Known{"", 4294967295u, "3716338493384953798538493"}, Known{"", 7, "3793123851238512385123851"}));
+        Known { "", 4294967295u, "3716338493384953798538493" },
+        Known { "", 7, "3793123851238512385123851" }));
 
 TEST(Cipher, GroupCountFollowsTheLength)
 {
     const struct {
         std::size_t length;
         std::size_t digits;
-    } cases[] = {{1, 25}, {9, 25}, {10, 30}, {11, 30}, {12, 35}, {13, 35}, {40, 105}, {253, 635}, {254, 640}, {255, 640}};
+    } cases[] = { { 1, 25 }, { 9, 25 }, { 10, 30 }, { 11, 30 }, { 12, 35 }, { 13, 35 }, { 40, 105 },
+        { 253, 635 }, { 254, 640 }, { 255, 640 } };
     for (const auto& c : cases) {
         const std::string text(c.length, 'k');
         const std::string encoded = EncryptText(text);
@@ -91,9 +91,13 @@ TEST(Decrypt, ShortLastGroupIsConvertedByItself)
 {
     // Word 0 = 2 + 256*'A' (16642) + 23851 = 40493; a last group "23923"
     // cut to "2392" is 2392 - 23851 = -21459, which wraps to 44077 = 0xAC2D.
-    EXPECT_EQ(DecryptText("40493" "2392"), std::string("A\x2D", 2));
+    EXPECT_EQ(DecryptText("40493"
+                          "2392"),
+        std::string("A\x2D", 2));
     // A lone digit as last group: 5 - 23851 wraps to 41690 = 0xA2DA.
-    EXPECT_EQ(DecryptText("40749" "5"), std::string("B\xDA", 2));
+    EXPECT_EQ(DecryptText("40749"
+                          "5"),
+        std::string("B\xDA", 2));
 }
 
 TEST(Decrypt, LengthBeyondTheDecodedBytesTakesSpaces)
@@ -126,12 +130,15 @@ TEST(Decrypt, BadGroupFailsNamingIt)
         std::string encoded;
         std::string group;
     } cases[] = {
-        {"53297492964982153407492x6", "492x6"},
-        {"5329749296498215340749296" "abcde", "abcde"},
-        {"5329 49296", "5329 "}, // a trailing blank is not allowed
-        {"5329749296-", "-"},
-        {"     ", "     "},
-        {"5329749296498215340749296" "12", ""}, // fine: a short last group
+        { "53297492964982153407492x6", "492x6" },
+        { "5329749296498215340749296"
+          "abcde",
+            "abcde" },
+        { "5329 49296", "5329 " }, // a trailing blank is not allowed
+        { "5329749296-", "-" }, { "     ", "     " },
+        { "5329749296498215340749296"
+          "12",
+            "" }, // fine: a short last group
     };
     for (const auto& c : cases) {
         if (c.group.empty()) {

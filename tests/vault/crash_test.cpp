@@ -74,7 +74,7 @@ TEST(VaultCrash, KilledSaveLeavesTheOldOrTheNewTableWhole)
     const QString path = dir.file("kaldrino.ini");
     SaveTable(path, tableOf(0));
 
-    const unsigned seed = std::random_device{}();
+    const unsigned seed = std::random_device {}();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> delayUs(0, 8000);

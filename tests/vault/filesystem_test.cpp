@@ -17,9 +17,13 @@ TEST(FileSystem, FileAndFolderTests)
         bool file;
         bool folder;
     } cases[] = {
-        {dir.file("a.jpg"), true, false}, {dir.file("sub"), false, true},  {dir.file("sub/"), false, true},
-        {dir.path(), false, true},        {dir.file("none"), false, false}, {QString(), false, false},
-        {dir.file("a.jpg/x"), false, false},
+        { dir.file("a.jpg"), true, false },
+        { dir.file("sub"), false, true },
+        { dir.file("sub/"), false, true },
+        { dir.path(), false, true },
+        { dir.file("none"), false, false },
+        { QString(), false, false },
+        { dir.file("a.jpg/x"), false, false },
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FileExists(c.path), c.file) << c.path.toStdString();

@@ -45,7 +45,7 @@ TEST_F(IniFileTest, AbsentFileReadsEmptyAndIsCreatedForItsOwnerOnly)
     }
     EXPECT_EQ(readBytes(path), "[config]\r\nimage=photo.jpg\r\n");
     EXPECT_EQ(fileMode(path), 0600u);
-    EXPECT_EQ(folderEntries(dir.path()), QStringList{"kaldrino.ini"}) << "a temporary file was left";
+    EXPECT_EQ(folderEntries(dir.path()), QStringList { "kaldrino.ini" }) << "a temporary file was left";
 }
 
 TEST_F(IniFileTest, RewrittenFileKeepsItsMode)
@@ -152,12 +152,12 @@ protected:
 
 TEST_F(IniFileWriteFailure, AtEveryStep)
 {
-    for (auto failing : {vault::WriteStep::CreateTemp, vault::WriteStep::Write, vault::WriteStep::Sync,
-                         vault::WriteStep::Rename}) {
+    for (auto failing : { vault::WriteStep::CreateTemp, vault::WriteStep::Write, vault::WriteStep::Sync,
+             vault::WriteStep::Rename }) {
         writeBytes(path, original);
         vault::setWriteFailureForTesting([failing](vault::WriteStep step) { return step == failing; });
         expectWriteFails(path, original);
-        EXPECT_EQ(folderEntries(dir.path()), QStringList{"kaldrino.ini"}) << "step " << int(failing);
+        EXPECT_EQ(folderEntries(dir.path()), QStringList { "kaldrino.ini" }) << "step " << int(failing);
     }
 }
 
@@ -235,7 +235,7 @@ TEST_F(IniFileWriteFailure, UnwritableFolder)
     ::chmod(QFile::encodeName(dir.path()).constData(), 0500);
     expectWriteFails(path, original);
     ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
-    EXPECT_EQ(folderEntries(dir.path()), QStringList{"kaldrino.ini"});
+    EXPECT_EQ(folderEntries(dir.path()), QStringList { "kaldrino.ini" });
 }
 
 TEST_F(IniFileWriteFailure, FailedHandlerCanRetry)

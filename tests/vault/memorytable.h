@@ -8,9 +8,13 @@
 // The grid as table persistence sees it, in memory: column-major cells.
 class MemoryTable : public TableAccess {
 public:
-    explicit MemoryTable(int columns = 2) : m_cells(columns) {}
+    explicit MemoryTable(int columns = 2)
+        : m_cells(columns)
+    {
+    }
 
-    MemoryTable(std::initializer_list<std::vector<std::string>> rows) : m_cells(2)
+    MemoryTable(std::initializer_list<std::vector<std::string>> rows)
+        : m_cells(2)
     {
         for (const auto& row : rows) {
             setRowCount(m_rows + 1);

@@ -6,34 +6,43 @@ namespace {
 
 TEST(ProfileFile, ReadsWhatTheWindowsFunctionsAccept)
 {
-    const ProfileFile file = ProfileFile::parse(
-        "; comment\r\n"
-        "[Config]\r\n"
-        "  Image  =  photo.jpg  \r\n"
-        "empty=\r\n"
-        "quoted=\"a b \"\r\n"
-        "single='x'\r\n"
-        "half=\"open\r\n"
-        "eq=a=b\r\n"
-        "\tTabbed\t=\tv\t\r\n"
-        "dup=first\r\n"
-        "DUP=second\r\n"
-        "not an entry\r\n"
-        "[ spaced ]\n"
-        "k=lf line\n"
-        "[config]\n"
-        "image=shadowed\n"
-        "last=no newline");
+    const ProfileFile file = ProfileFile::parse("; comment\r\n"
+                                                "[Config]\r\n"
+                                                "  Image  =  photo.jpg  \r\n"
+                                                "empty=\r\n"
+                                                "quoted=\"a b \"\r\n"
+                                                "single='x'\r\n"
+                                                "half=\"open\r\n"
+                                                "eq=a=b\r\n"
+                                                "\tTabbed\t=\tv\t\r\n"
+                                                "dup=first\r\n"
+                                                "DUP=second\r\n"
+                                                "not an entry\r\n"
+                                                "[ spaced ]\n"
+                                                "k=lf line\n"
+                                                "[config]\n"
+                                                "image=shadowed\n"
+                                                "last=no newline");
     const struct {
         const char* section;
         const char* key;
         const char* value;
     } cases[] = {
-        {"config", "image", "photo.jpg"}, {"CONFIG", "IMAGE", "photo.jpg"}, {"Config", "empty", ""},
-        {"config", "quoted", "a b "},     {"config", "single", "x"},        {"config", "half", "\"open"},
-        {"config", "eq", "a=b"},          {"config", "tabbed", "v"},        {"config", "dup", "first"},
-        {"spaced", "k", "lf line"},       {"config", "missing", ""},        {"absent", "image", ""},
-        {"config", "not an entry", ""},   {"config", "; comment", ""},     {"config", "last", ""},
+        { "config", "image", "photo.jpg" },
+        { "CONFIG", "IMAGE", "photo.jpg" },
+        { "Config", "empty", "" },
+        { "config", "quoted", "a b " },
+        { "config", "single", "x" },
+        { "config", "half", "\"open" },
+        { "config", "eq", "a=b" },
+        { "config", "tabbed", "v" },
+        { "config", "dup", "first" },
+        { "spaced", "k", "lf line" },
+        { "config", "missing", "" },
+        { "absent", "image", "" },
+        { "config", "not an entry", "" },
+        { "config", "; comment", "" },
+        { "config", "last", "" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(file.read(c.section, c.key), c.value) << "[" << c.section << "] " << c.key;
@@ -43,7 +52,8 @@ TEST(ProfileFile, ReadsWhatTheWindowsFunctionsAccept)
 
 TEST(ProfileFile, SectionHasKeys)
 {
-    const ProfileFile file = ProfileFile::parse("[header only]\r\n\r\n; just a comment\r\n[one]\r\nk=\r\n[Two]\r\nx=1\r\n");
+    const ProfileFile file
+        = ProfileFile::parse("[header only]\r\n\r\n; just a comment\r\n[one]\r\nk=\r\n[Two]\r\nx=1\r\n");
     EXPECT_FALSE(file.sectionHasKeys("header only"));
     EXPECT_FALSE(file.sectionHasKeys("absent"));
     EXPECT_TRUE(file.sectionHasKeys("one"));
@@ -62,20 +72,19 @@ TEST(ProfileFile, LongValuesReadAs2047Bytes)
 
 TEST(ProfileFile, UntouchedLinesAreKeptByteForByte)
 {
-    const std::string before =
-        "; written elsewhere\r\n"
-        "\r\n"
-        "[Autre]\r\n"
-        "  Cl\xE9 =  valeur\t\r\n"
-        "garbage without equals\r\n"
-        "=no key\r\n"
-        "\r\n";
+    const std::string before = "; written elsewhere\r\n"
+                               "\r\n"
+                               "[Autre]\r\n"
+                               "  Cl\xE9 =  valeur\t\r\n"
+                               "garbage without equals\r\n"
+                               "=no key\r\n"
+                               "\r\n";
     const std::string secret = "[s]\r\nold=1\r\n\r\n; trailing comment\r\n";
     ProfileFile file = ProfileFile::parse(before + secret);
     EXPECT_TRUE(file.write("S", "new", "2"));
     EXPECT_TRUE(file.write("config", "image", "a.jpg"));
     EXPECT_EQ(file.serialise(),
-              before + "[s]\r\nold=1\r\nnew=2\r\n\r\n; trailing comment\r\n[config]\r\nimage=a.jpg\r\n");
+        before + "[s]\r\nold=1\r\nnew=2\r\n\r\n; trailing comment\r\n[config]\r\nimage=a.jpg\r\n");
 }
 
 TEST(ProfileFile, LfFilesAreWrittenWithCrlf)
@@ -91,7 +100,7 @@ TEST(ProfileFile, WriteReplacesWithoutRegardToCase)
     EXPECT_EQ(file.read("CONFIG", "IMAGE"), "new.jpg");
     EXPECT_EQ(file.serialise(), "[Config]\r\nimage=new.jpg\r\nother=1\r\n");
     EXPECT_FALSE(file.write("config", "image", "new.jpg")) << "an unchanged value is no change";
-    EXPECT_EQ(file.keys("config"), (std::vector<std::string>{"image", "other"}));
+    EXPECT_EQ(file.keys("config"), (std::vector<std::string> { "image", "other" }));
 }
 
 TEST(ProfileFile, WriteGoesToTheFirstOfDuplicateSectionsAndKeys)
@@ -103,7 +112,8 @@ TEST(ProfileFile, WriteGoesToTheFirstOfDuplicateSectionsAndKeys)
 
 TEST(ProfileFile, ClearSectionRemovesItWholeAndNothingElse)
 {
-    ProfileFile file = ProfileFile::parse("[config]\r\nimage=a\r\n[Secret]\r\nk=1\r\n\r\n[other]\r\nx=2\r\n[SECRET]\r\nk=2\r\n");
+    ProfileFile file = ProfileFile::parse(
+        "[config]\r\nimage=a\r\n[Secret]\r\nk=1\r\n\r\n[other]\r\nx=2\r\n[SECRET]\r\nk=2\r\n");
     EXPECT_TRUE(file.clearSection("secret"));
     EXPECT_FALSE(file.sectionHasKeys("secret"));
     EXPECT_EQ(file.read("secret", "k"), "");

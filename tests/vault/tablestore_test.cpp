@@ -54,19 +54,20 @@ protected:
 
     TestFolder dir;
     QString path = dir.file("kaldrino.ini");
-    std::uint32_t m_seeds[2] = {12345678u, 1051u};
+    std::uint32_t m_seeds[2] = { 12345678u, 1051u };
     int m_calls = 0;
 };
 
 TEST_F(TableStoreTest, SaveWritesCountDecoysCellsDecoysInOrder)
 {
-    const MemoryTable table{{"Description", "Mot de passe"}, {"Banque", "s3cr\xE9t"}, {"Messagerie", ""}};
+    const MemoryTable table { { "Description", "Mot de passe" }, { "Banque", "s3cr\xE9t" },
+        { "Messagerie", "" } };
     SaveTable(path, table);
     EXPECT_EQ(m_calls, 2);
-    const std::vector<std::string> expected = {
-        "lignes", "916", "128", "94", "72", "787", "480", "990",                   // decoys before
-        "c0l0", "c0l1", "c0l2", "c1l0", "c1l1", "c1l2",                            // columns outer
-        "131", "641", "895", "845", "526", "381", "671", "880", "476"};            // decoys after
+    const std::vector<std::string> expected
+        = { "lignes", "916", "128", "94", "72", "787", "480", "990", // decoys before
+              "c0l0", "c0l1", "c0l2", "c1l0", "c1l1", "c1l2", // columns outer
+              "131", "641", "895", "845", "526", "381", "671", "880", "476" }; // decoys after
     EXPECT_EQ(plainKeys(), expected);
 
     TIniFile ini(path);
@@ -79,30 +80,28 @@ TEST_F(TableStoreTest, RoundTrip)
     std::string longCell;
     for (int i = 0; i < 300; ++i)
         longCell.push_back(static_cast<char>(0xC0 + i % 60));
-    const MemoryTable saved{{"Description", "Mot de passe"},
-                            {"Banque", "\xE9t\xE9 2024 \x80!"},
-                            {"", ""},
-                            {longCell, "\x01\x1F="}};
+    const MemoryTable saved { { "Description", "Mot de passe" }, { "Banque", "\xE9t\xE9 2024 \x80!" },
+        { "", "" }, { longCell, "\x01\x1F=" } };
     SaveTable(path, saved);
 
     MemoryTable loaded;
     LoadTable(path, loaded);
     ASSERT_EQ(loaded.rowCount(), 4);
-    EXPECT_EQ(loaded.row(0), (Row{"Description", "Mot de passe"}));
-    EXPECT_EQ(loaded.row(1), (Row{"Banque", "\xE9t\xE9 2024 \x80!"}));
-    EXPECT_EQ(loaded.row(2), (Row{"", ""}));
-    EXPECT_EQ(loaded.row(3), (Row{longCell.substr(0, 255), "\x01\x1F="}));
+    EXPECT_EQ(loaded.row(0), (Row { "Description", "Mot de passe" }));
+    EXPECT_EQ(loaded.row(1), (Row { "Banque", "\xE9t\xE9 2024 \x80!" }));
+    EXPECT_EQ(loaded.row(2), (Row { "", "" }));
+    EXPECT_EQ(loaded.row(3), (Row { longCell.substr(0, 255), "\x01\x1F=" }));
 }
 
 TEST_F(TableStoreTest, AbsentRowCountLeavesTheTableAlone)
 {
-    storePlain({{"c0l0", "stored"}});
-    MemoryTable table{{"Description", "Mot de passe"}, {"", ""}};
+    storePlain({ { "c0l0", "stored" } });
+    MemoryTable table { { "Description", "Mot de passe" }, { "", "" } };
     LoadTable(path, table);
     EXPECT_EQ(table.rowCount(), 2);
-    EXPECT_EQ(table.row(0), (Row{"Description", "Mot de passe"}));
+    EXPECT_EQ(table.row(0), (Row { "Description", "Mot de passe" }));
 
-    MemoryTable noFile{{"a", "b"}};
+    MemoryTable noFile { { "a", "b" } };
     LoadTable(dir.file("absent.ini"), noFile);
     EXPECT_EQ(noFile.rowCount(), 1);
 }
@@ -113,39 +112,41 @@ TEST_F(TableStoreTest, StoredRowCountIsBounded)
         const char* name;
         std::string stored;
     } cases[] = {
-        {"not digits", "53297492964982x5340749296"},
-        {"not an integer", EncryptText("abc")},
-        {"zero", EncryptText("0")},
-        {"one", EncryptText("1")},
-        {"negative", EncryptText("-5")},
-        {"over a million", EncryptText("1000001")},
-        {"hexadecimal maximum", EncryptText("$7FFFFFFF")},
+        { "not digits", "53297492964982x5340749296" },
+        { "not an integer", EncryptText("abc") },
+        { "zero", EncryptText("0") },
+        { "one", EncryptText("1") },
+        { "negative", EncryptText("-5") },
+        { "over a million", EncryptText("1000001") },
+        { "hexadecimal maximum", EncryptText("$7FFFFFFF") },
     };
     for (const auto& c : cases) {
-        storePlain({{"c0l0", "Description"}, {"c1l0", "Mot de passe"}, {"c0l1", "Banque"}, {"c1l1", "1234"},
-                    {"c0l2", "beyond"}});
+        storePlain({ { "c0l0", "Description" }, { "c1l0", "Mot de passe" }, { "c0l1", "Banque" },
+            { "c1l1", "1234" }, { "c0l2", "beyond" } });
         storeRaw("lignes", c.stored);
-        MemoryTable table{{"x", "x"}, {"x", "x"}, {"x", "x"}, {"x", "x"}};
+        MemoryTable table { { "x", "x" }, { "x", "x" }, { "x", "x" }, { "x", "x" } };
         LoadTable(path, table);
         EXPECT_EQ(table.rowCount(), 2) << c.name;
-        EXPECT_EQ(table.row(1), (Row{"Banque", "1234"})) << c.name;
+        EXPECT_EQ(table.row(1), (Row { "Banque", "1234" })) << c.name;
     }
 }
 
 TEST_F(TableStoreTest, RowsWithoutKeysGet35Spaces)
 {
-    storePlain({{"lignes", "4"}, {"c0l0", "Description"}, {"c1l0", "Mot de passe"}, {"c0l1", "a"}, {"c1l1", "b"}});
+    storePlain({ { "lignes", "4" }, { "c0l0", "Description" }, { "c1l0", "Mot de passe" }, { "c0l1", "a" },
+        { "c1l1", "b" } });
     MemoryTable table;
     LoadTable(path, table);
     ASSERT_EQ(table.rowCount(), 4);
-    EXPECT_EQ(table.row(1), (Row{"a", "b"}));
-    EXPECT_EQ(table.row(3), (Row{std::string(35, ' '), std::string(35, ' ')}));
+    EXPECT_EQ(table.row(1), (Row { "a", "b" }));
+    EXPECT_EQ(table.row(3), (Row { std::string(35, ' '), std::string(35, ' ') }));
 }
 
 TEST_F(TableStoreTest, DeletedRowStaysInTheFileButDoesNotComeBack)
 {
-    SaveTable(path, MemoryTable{{"Description", "Mot de passe"}, {"a", "1"}, {"b", "2"}, {"c", "3"}});
-    SaveTable(path, MemoryTable{{"Description", "Mot de passe"}, {"a", "1"}, {"c", "3"}});
+    SaveTable(
+        path, MemoryTable { { "Description", "Mot de passe" }, { "a", "1" }, { "b", "2" }, { "c", "3" } });
+    SaveTable(path, MemoryTable { { "Description", "Mot de passe" }, { "a", "1" }, { "c", "3" } });
     TIniFile ini(path);
     EXPECT_EQ(DecryptText(ini.ReadEntry(vault::SecretSection(), EncryptText("lignes"))), "3");
     EXPECT_EQ(DecryptText(ini.ReadEntry(vault::SecretSection(), EncryptText("c0l3"))), "c");
@@ -153,34 +154,34 @@ TEST_F(TableStoreTest, DeletedRowStaysInTheFileButDoesNotComeBack)
     MemoryTable loaded;
     LoadTable(path, loaded);
     ASSERT_EQ(loaded.rowCount(), 3);
-    EXPECT_EQ(loaded.row(2), (Row{"c", "3"}));
+    EXPECT_EQ(loaded.row(2), (Row { "c", "3" }));
 }
 
 TEST_F(TableStoreTest, UndecodableCellsAreEmptiedAndTheFirstIsReported)
 {
-    storePlain({{"lignes", "3"}, {"c0l0", "Description"}, {"c1l0", "Mot de passe"}, {"c0l1", "a"}, {"c1l1", "b"},
-                {"c0l2", "c"}, {"c1l2", "d"}});
+    storePlain({ { "lignes", "3" }, { "c0l0", "Description" }, { "c1l0", "Mot de passe" }, { "c0l1", "a" },
+        { "c1l1", "b" }, { "c0l2", "c" }, { "c1l2", "d" } });
     storeRaw("c0l1", "41390y1234");
     storeRaw("c1l0", "zzz");
-    MemoryTable table{{"stale", "stale"}, {"stale", "stale"}, {"stale", "stale"}};
+    MemoryTable table { { "stale", "stale" }, { "stale", "stale" }, { "stale", "stale" } };
     try {
         LoadTable(path, table);
         FAIL() << "no error";
     } catch (const ConversionError& e) {
         EXPECT_EQ(e.message(), "'y1234' n'est pas une valeur entière correcte");
     }
-    EXPECT_EQ(table.row(0), (Row{"Description", ""}));
-    EXPECT_EQ(table.row(1), (Row{"", "b"}));
-    EXPECT_EQ(table.row(2), (Row{"c", "d"}));
+    EXPECT_EQ(table.row(0), (Row { "Description", "" }));
+    EXPECT_EQ(table.row(1), (Row { "", "b" }));
+    EXPECT_EQ(table.row(2), (Row { "c", "d" }));
 }
 
 TEST_F(TableStoreTest, FailedSaveChangesNothing)
 {
-    SaveTable(path, MemoryTable{{"Description", "Mot de passe"}, {"a", "1"}});
+    SaveTable(path, MemoryTable { { "Description", "Mot de passe" }, { "a", "1" } });
     const std::string before = readBytes(path);
     vault::setWriteFailureForTesting([](vault::WriteStep step) { return step == vault::WriteStep::Sync; });
     try {
-        SaveTable(path, MemoryTable{{"Description", "Mot de passe"}, {"b", "2"}, {"c", "3"}});
+        SaveTable(path, MemoryTable { { "Description", "Mot de passe" }, { "b", "2" }, { "c", "3" } });
         FAIL() << "no error";
     } catch (const VaultWriteError& e) {
         EXPECT_EQ(e.message(), "Impossible d'écrire dans " + path.toStdString());
@@ -191,7 +192,7 @@ TEST_F(TableStoreTest, FailedSaveChangesNothing)
 // Vault files as the Windows profile functions write them, and as an editor
 // may leave them: CRLF or LF, blanks around names and values, other
 // sections and comments, differently cased names.
-class WindowsFileTest : public TableStoreTest, public ::testing::WithParamInterface<const char*> {};
+class WindowsFileTest : public TableStoreTest, public ::testing::WithParamInterface<const char*> { };
 
 TEST_P(WindowsFileTest, ReadsTheTableAndTheConfig)
 {
@@ -199,9 +200,12 @@ TEST_P(WindowsFileTest, ReadsTheTableAndTheConfig)
     MemoryTable table;
     LoadTable(copy, table);
     ASSERT_EQ(table.rowCount(), 3);
-    EXPECT_EQ(table.row(0), (Row{"Description", "Mot de passe"}));
-    EXPECT_EQ(table.row(1), (Row{"Banque", "\xE9t\xE9" "2024!"}));
-    EXPECT_EQ(table.row(2), (Row{"Messagerie", ""}));
+    EXPECT_EQ(table.row(0), (Row { "Description", "Mot de passe" }));
+    EXPECT_EQ(table.row(1),
+        (Row { "Banque",
+            "\xE9t\xE9"
+            "2024!" }));
+    EXPECT_EQ(table.row(2), (Row { "Messagerie", "" }));
 
     TIniFile ini(copy);
     EXPECT_EQ(ini.ReadEntry(vault::kConfigSection, vault::kImageKey), "photo \xE9t\xE9.jpg");
@@ -228,13 +232,14 @@ TEST_P(WindowsFileTest, SaveKeepsWhatItDoesNotOwn)
 
     MemoryTable again;
     LoadTable(copy, again);
-    EXPECT_EQ(again.row(1), (Row{"Banque", "nouveau"}));
-    EXPECT_EQ(again.row(2), (Row{"Messagerie", ""}));
+    EXPECT_EQ(again.row(1), (Row { "Banque", "nouveau" }));
+    EXPECT_EQ(again.row(2), (Row { "Messagerie", "" }));
     TIniFile ini(copy);
     EXPECT_EQ(ini.ReadEntry("autre programme", "CL\xC9"), "") << "only ASCII letters fold";
     EXPECT_EQ(ini.ReadEntry("autre programme", "cl\xE9"), "valeur");
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, WindowsFileTest, ::testing::Values("vault-windows.ini", "vault-windows-lf.ini"));
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, WindowsFileTest, ::testing::Values("vault-windows.ini", "vault-windows-lf.ini"));
 
 } // namespace

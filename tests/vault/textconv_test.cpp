@@ -11,24 +11,23 @@ struct Accepted {
     std::int32_t value;
 };
 
-class TextToIntAccepts : public ::testing::TestWithParam<Accepted> {};
+class TextToIntAccepts : public ::testing::TestWithParam<Accepted> { };
 
 TEST_P(TextToIntAccepts, GivesTheValue)
 {
     EXPECT_EQ(TextToInt(GetParam().text), GetParam().value) << "text: '" << GetParam().text << "'";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, TextToIntAccepts,
-    ::testing::Values(Accepted{"0", 0}, Accepted{"42", 42}, Accepted{"   42", 42}, Accepted{"+7", 7},
-                      Accepted{"-7", -7}, Accepted{"007", 7}, Accepted{"-0", 0},
-                      Accepted{"2147483647", 2147483647}, Accepted{"-2147483648", INT32_MIN},
-                      Accepted{"000000000002147483647", 2147483647}, Accepted{"$1F", 31},
-                      Accepted{"x1f", 31}, Accepted{"X1F", 31}, Accepted{"0x10", 16}, Accepted{"0XfF", 255},
-                      Accepted{"  $A", 10}, Accepted{"$7FFFFFFF", 2147483647}, Accepted{"$FFFFFFFF", -1},
-                      Accepted{"$80000000", INT32_MIN}, Accepted{"$00000001", 1}));
+INSTANTIATE_TEST_SUITE_P(Texts, TextToIntAccepts,
+    ::testing::Values(Accepted { "0", 0 }, Accepted { "42", 42 }, Accepted { "   42", 42 },
+        Accepted { "+7", 7 }, Accepted { "-7", -7 }, Accepted { "007", 7 }, Accepted { "-0", 0 },
+        Accepted { "2147483647", 2147483647 }, Accepted { "-2147483648", INT32_MIN },
+        Accepted { "000000000002147483647", 2147483647 }, Accepted { "$1F", 31 }, Accepted { "x1f", 31 },
+        Accepted { "X1F", 31 }, Accepted { "0x10", 16 }, Accepted { "0XfF", 255 }, Accepted { "  $A", 10 },
+        Accepted { "$7FFFFFFF", 2147483647 }, Accepted { "$FFFFFFFF", -1 },
+        Accepted { "$80000000", INT32_MIN }, Accepted { "$00000001", 1 }));
 
-class TextToIntRejects : public ::testing::TestWithParam<const char*> {};
+class TextToIntRejects : public ::testing::TestWithParam<const char*> { };
 
 TEST_P(TextToIntRejects, WithTheTextInTheMessage)
 {
@@ -44,9 +43,8 @@ TEST_P(TextToIntRejects, WithTheTextInTheMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, TextToIntRejects,
-                         ::testing::Values("", "   ", "+", "-", "12 ", "1 2", "\t5", "1a", "abc", "2147483648",
-                                           "-2147483649", "99999999999", "$", "0x", "x", "$123456789",
-                                           "-$1", "+$1", "$G", "1.5", "1e3", "0x-1", "--1"));
+    ::testing::Values("", "   ", "+", "-", "12 ", "1 2", "\t5", "1a", "abc", "2147483648", "-2147483649",
+        "99999999999", "$", "0x", "x", "$123456789", "-$1", "+$1", "$G", "1.5", "1e3", "0x-1", "--1"));
 
 TEST(TextToIntMessage, ShowsStoredBytesAsUnicode)
 {
@@ -71,7 +69,7 @@ TEST(IntToText, PlainDecimal)
 
 TEST(IntToText, RoundTripsThroughTextToInt)
 {
-    for (std::int32_t v : {0, 1, -1, 9, 10, 99, 100, -100, INT32_MAX, INT32_MIN})
+    for (std::int32_t v : { 0, 1, -1, 9, 10, 99, 100, -100, INT32_MAX, INT32_MIN })
         EXPECT_EQ(TextToInt(IntToText(v)), v);
 }
 

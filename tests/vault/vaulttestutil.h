@@ -24,7 +24,7 @@ inline void writeBytes(const QString& path, const std::string& bytes)
 
 inline mode_t fileMode(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     ::stat(QFile::encodeName(path).constData(), &st);
     return st.st_mode & 07777;
 }
