@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
 #include <sys/prctl.h>
@@ -92,8 +93,10 @@ bool VirtualDisplay::tryStart(int number)
             QProcess probe;
             probe.setProcessEnvironment(environment());
             probe.start(QStringLiteral("xdotool"), { QStringLiteral("getdisplaygeometry") });
-            if (probe.waitForFinished(5000) && probe.exitCode() == 0)
+            if (probe.waitForFinished(5000) && probe.exitCode() == 0) {
+                addAccentedKeys();
                 return true;
+            }
         }
         waitALittle();
     }
@@ -101,6 +104,53 @@ bool VirtualDisplay::tryStart(int number)
     m_server.waitForFinished(3000);
     m_number = -1;
     return false;
+}
+
+void VirtualDisplay::addAccentedKeys()
+{
+    // Each pair lands on one of the unused keys F13 to F24, lower case
+    // plain, capital with Shift.
+    static const char* const letters[][2] = {
+        { "eacute", "Eacute" },
+        { "egrave", "Egrave" },
+        { "ecircumflex", "Ecircumflex" },
+        { "ediaeresis", "Ediaeresis" },
+        { "agrave", "Agrave" },
+        { "acircumflex", "Acircumflex" },
+        { "ccedilla", "Ccedilla" },
+        { "ocircumflex", "Ocircumflex" },
+        { "ugrave", "Ugrave" },
+        { "ucircumflex", "Ucircumflex" },
+        { "icircumflex", "Icircumflex" },
+        { "idiaeresis", "Idiaeresis" },
+    };
+    QTemporaryDir folder;
+    const QString keymap = folder.filePath(QStringLiteral("keymap.xkb"));
+    run(QStringLiteral("xkbcomp"), { QStringLiteral("-xkb"), name(), keymap });
+    QFile file(keymap);
+    if (!file.open(QIODevice::ReadOnly))
+        throw E2eFailure("cannot read the display's keymap");
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    QString added;
+    int key = 13;
+    for (const auto& [lower, upper] : letters) {
+        text.remove(QRegularExpression(QStringLiteral(R"(key <FK%1> \{[^}]*\};)").arg(key)));
+        added += QStringLiteral("    key <FK%1> { [ %2, %3 ] };\n")
+                     .arg(key)
+                     .arg(QLatin1String(lower), QLatin1String(upper));
+        ++key;
+    }
+    const qsizetype symbols = text.indexOf(QLatin1String("xkb_symbols"));
+    const qsizetype end = symbols < 0 ? -1 : text.indexOf(QLatin1String("\n};"), symbols);
+    if (end < 0)
+        throw E2eFailure("the display's keymap has no symbols section");
+    text.insert(end + 1, added);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw E2eFailure("cannot write the keymap");
+    file.write(text.toUtf8());
+    file.close();
+    run(QStringLiteral("xkbcomp"), { keymap, name() });
 }
 
 VirtualDisplay::~VirtualDisplay()

@@ -59,6 +59,11 @@ public:
 
 private:
     bool tryStart(int number);
+    // xdotool types a character that no key gives by binding it to a spare
+    // key for that keystroke alone; a program slower than the rebinding
+    // then reads another character. The display's keymap gets the French
+    // accented letters from the start instead.
+    void addAccentedKeys();
 
     QSize m_size;
     int m_number = -1;
