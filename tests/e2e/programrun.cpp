@@ -1,7 +1,5 @@
 #include "programrun.h"
 
-#include <QFileInfo>
-
 ProgramRun::ProgramRun(
     const QString& executable, const VirtualDisplay& display, const QString& home, const QString& log)
 {

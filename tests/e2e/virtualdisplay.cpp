@@ -222,16 +222,14 @@ QStringList VirtualDisplay::windowsNamed(const QString& title) const
     return exact;
 }
 
-QString VirtualDisplay::waitForWindow(
-    const QString& title, std::chrono::milliseconds timeout, const QString& except) const
+QString VirtualDisplay::waitForWindow(const QString& title, std::chrono::milliseconds timeout) const
 {
     QElapsedTimer clock;
     clock.start();
     do {
-        for (const QString& id : windowsNamed(title)) {
-            if (id != except)
-                return id;
-        }
+        const QStringList found = windowsNamed(title);
+        if (!found.isEmpty())
+            return found.constFirst();
         waitALittle();
     } while (clock.elapsed() < timeout.count());
     throw E2eFailure("no window \"" + title.toStdString() + "\" appeared within "

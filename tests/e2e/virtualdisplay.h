@@ -8,8 +8,6 @@
 #include <chrono>
 #include <optional>
 
-using namespace std::chrono_literals;
-
 // A private X server (Xvfb) on a free display number, and what a person does
 // with it: look at windows, move the mouse, click, type. Every action is a
 // real X event sent with xdotool. Every wait is bounded and throws
@@ -30,15 +28,17 @@ public:
 
     // Visible windows whose name is exactly `title`.
     QStringList windowsNamed(const QString& title) const;
-    // Waits for a visible window named `title`, other than `except`.
+    // Waits for a visible window named `title`.
     QString waitForWindow(
-        const QString& title, std::chrono::milliseconds timeout = 20s, const QString& except = {}) const;
+        const QString& title, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
     // Waits until the window is no longer visible.
-    void waitUntilGone(const QString& window, std::chrono::milliseconds timeout = 20s) const;
+    void waitUntilGone(
+        const QString& window, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
     // Visible windows of a program.
     QStringList windowsOf(qint64 pid) const;
     // Waits for a visible window of the program with exactly these bounds.
-    QString waitForWindowAt(qint64 pid, const QRect& bounds, std::chrono::milliseconds timeout = 20s) const;
+    QString waitForWindowAt(
+        qint64 pid, const QRect& bounds, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
 
     // Position and size of a window's client area on the screen.
     QRect geometry(const QString& window) const;
@@ -54,8 +54,8 @@ public:
     void screenshot(const QString& path) const;
 
     // Runs an X client on this display; returns its standard output.
-    QString run(
-        const QString& program, const QStringList& arguments, std::chrono::milliseconds timeout = 20s) const;
+    QString run(const QString& program, const QStringList& arguments,
+        std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
 
 private:
     bool tryStart(int number);

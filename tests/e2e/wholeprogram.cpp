@@ -118,7 +118,7 @@ std::vector<QPoint> WholeProgram::detailsOnScreen() const
 QString WholeProgram::setUpSecret(const QString& picture)
 {
     using namespace setupdialog;
-    const QString dialog = m_display->waitForWindow(captions::kSetup, 30s);
+    const QString dialog = m_display->waitForWindow(captions::kSetup, std::chrono::seconds(30));
     shot(QStringLiteral("setup-dialog"));
     EXPECT_TRUE(m_display->windowsNamed(captions::kInformation).isEmpty())
         << "a message came before the setup dialog";

@@ -141,7 +141,7 @@ TEST_F(WholeProgram, MissingPictureErasesTheSecretAndOpensTheSetup)
     ASSERT_TRUE(readVault(vaultFile()).hasSecret);
 
     startProgram();
-    const QString dialog = display().waitForWindow(kSetup, 30s);
+    const QString dialog = display().waitForWindow(kSetup, std::chrono::seconds(30));
     shot(QStringLiteral("setup-dialog"));
     EXPECT_TRUE(display().windowsNamed(kInformation).isEmpty()) << "a message came before the setup dialog";
     const VaultContents reset = readVault(vaultFile());
