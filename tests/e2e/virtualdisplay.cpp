@@ -61,8 +61,13 @@ VirtualDisplay::VirtualDisplay(QSize size)
     // search at a number of our own.
     const int first = 200 + int(::getpid() % 500);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (tryStart(first + attempt))
-            return;
+        try {
+            if (tryStart(first + attempt))
+                return;
+        } catch (...) {
+            stop(); // no destructor runs for a constructor that throws
+            throw;
+        }
     }
     throw E2eFailure("no free X display could be started with Xvfb");
 }
@@ -72,6 +77,7 @@ bool VirtualDisplay::tryStart(int number)
     if (QFileInfo::exists(socketOf(number)) || QFileInfo::exists(lockOf(number)))
         return false;
 
+    m_number = number;
     dieWithParent(m_server);
     m_server.setStandardOutputFile(QProcess::nullDevice());
     m_server.setStandardErrorFile(QProcess::nullDevice());
@@ -89,7 +95,6 @@ bool VirtualDisplay::tryStart(int number)
         if (m_server.waitForFinished(0) || m_server.state() == QProcess::NotRunning)
             return false; // lost the number to another server
         if (QFileInfo::exists(socketOf(number))) {
-            m_number = number;
             QProcess probe;
             probe.setProcessEnvironment(environment());
             probe.start(QStringLiteral("xdotool"), { QStringLiteral("getdisplaygeometry") });
@@ -100,9 +105,7 @@ bool VirtualDisplay::tryStart(int number)
         }
         waitALittle();
     }
-    m_server.kill();
-    m_server.waitForFinished(3000);
-    m_number = -1;
+    stop();
     return false;
 }
 
@@ -154,6 +157,11 @@ void VirtualDisplay::addAccentedKeys()
 }
 
 VirtualDisplay::~VirtualDisplay()
+{
+    stop();
+}
+
+void VirtualDisplay::stop()
 {
     if (m_server.state() == QProcess::NotRunning)
         return;

@@ -59,6 +59,7 @@ public:
 
 private:
     bool tryStart(int number);
+    void stop();
     // xdotool types a character that no key gives by binding it to a spare
     // key for that keystroke alone; a program slower than the rebinding
     // then reads another character. The display's keymap gets the French
