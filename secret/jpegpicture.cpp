@@ -3,11 +3,14 @@
 #include <QPainter>
 #include <csetjmp>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "areascaler.h"
 #include "picturedrawing.h"
 
 namespace {
@@ -79,15 +82,13 @@ public:
         return true;
     }
 
-    // Reads every scanline into rows of 4 bytes per pixel.
-    bool readRows(unsigned char* bits, qsizetype bytesPerLine)
+    // Reads the next scanline: 4 bytes per pixel.
+    bool readRow(unsigned char* into)
     {
         if (setjmp(m_error.jump))
             return false;
-        while (m_info.output_scanline < m_info.output_height) {
-            JSAMPROW row = bits + bytesPerLine * qsizetype(m_info.output_scanline);
-            jpeg_read_scanlines(&m_info, &row, 1);
-        }
+        JSAMPROW row = into;
+        jpeg_read_scanlines(&m_info, &row, 1);
         return true;
     }
 
@@ -109,22 +110,19 @@ private:
     throw PictureError("Erreur JPEG #" + std::to_string(code));
 }
 
-// Turns rows of C, M, Y, K bytes into opaque RGB in place.
-void cmykToRgb(QImage& image, bool inverted)
+// Turns a row of C, M, Y, K bytes into opaque RGB in place.
+void cmykToRgb(uchar* row, int width, bool inverted)
 {
-    for (int y = 0; y < image.height(); ++y) {
-        auto* pixel = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const uchar* cmyk = image.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x, cmyk += 4) {
-            int c = cmyk[0], m = cmyk[1], ye = cmyk[2], k = cmyk[3];
-            if (!inverted) {
-                c = 255 - c;
-                m = 255 - m;
-                ye = 255 - ye;
-                k = 255 - k;
-            }
-            pixel[x] = qRgb(c * k / 255, m * k / 255, ye * k / 255);
+    auto* pixel = reinterpret_cast<QRgb*>(row);
+    for (int x = 0; x < width; ++x, row += 4) {
+        int c = row[0], m = row[1], y = row[2], k = row[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
         }
+        pixel[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
     }
 }
 
@@ -156,17 +154,34 @@ QImage JpegPicture::render(QSize size) const
     if (!decoder.start(JpegScaleNumerator(m_natural, size)))
         throwJpegError(decoder.code());
     const QSize out = decoder.outputSize();
-    QImage decoded(out, QImage::Format_RGB32);
-    if (decoded.isNull())
+
+    // Rows go straight into the result when the DCT scale gave its size, or
+    // are shrunk as they come. The other cases, enlarging, or shrinking by
+    // more than half what even the 1/8 scale leaves, decode whole and scale
+    // afterwards.
+    const bool streamed = out != size && AreaScaler::handles(out, size);
+    QImage result(out == size || streamed ? size : out, QImage::Format_RGB32);
+    if (result.isNull())
         throwJpegError(JERR_OUT_OF_MEMORY);
-    if (!decoder.readRows(decoded.bits(), decoded.bytesPerLine()))
-        throwJpegError(decoder.code());
-    if (decoder.isCmyk())
-        cmykToRgb(decoded, decoder.adobeInverted());
-    QImage scaled = ScaledImage(decoded, size);
-    if (scaled.isNull())
-        throwJpegError(JERR_OUT_OF_MEMORY);
-    return scaled;
+    std::vector<uchar> buffer(streamed ? size_t(out.width()) * 4 : 0);
+    std::optional<AreaScaler> scaler;
+    if (streamed)
+        scaler.emplace(out, result);
+    for (int y = 0; y < out.height(); ++y) {
+        uchar* row = streamed ? buffer.data() : result.scanLine(y);
+        if (!decoder.readRow(row))
+            throwJpegError(decoder.code());
+        if (decoder.isCmyk())
+            cmykToRgb(row, out.width(), decoder.adobeInverted());
+        if (streamed)
+            scaler->addRow(row);
+    }
+    if (result.size() != size) {
+        result = ScaledImage(result, size);
+        if (result.isNull())
+            throwJpegError(JERR_OUT_OF_MEMORY);
+    }
+    return result;
 }
 
 void JpegPicture::draw(QPainter& painter, const QRect& target) const
