@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr int kCellW = 200, kCellH = 185, kPictureW = 184, kPictureH = 130, kColumns = 6;
+// Seven columns of 180 x 165 hold 42 fixtures on a 1280 x 1024 screen.
+constexpr int kCellW = 180, kCellH = 165, kPictureW = 164, kPictureH = 112, kColumns = 7;
 
 void drawCell(QPainter& painter, const QRect& cell, const QString& path)
 {
@@ -55,7 +56,10 @@ void drawSheet(QPainter& painter, const QStringList& paths)
 // The same sheet painted by a window, through the display's own painter.
 class SheetWindow : public QWidget {
 public:
-    explicit SheetWindow(QStringList paths) : m_paths(std::move(paths)) {}
+    explicit SheetWindow(QStringList paths)
+        : m_paths(std::move(paths))
+    {
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
