@@ -67,7 +67,7 @@ void writeJpeg(const QString& path, int width, int height)
             row[size_t(x) * 3 + 1] = clamp(90 + 110 * v * (1 - u) + texture / 2 + noise);
             row[size_t(x) * 3 + 2] = clamp(200 - 140 * v + noise);
         }
-        JSAMPROW rows[] = {row.data()};
+        JSAMPROW rows[] = { row.data() };
         jpeg_write_scanlines(&info, rows, 1);
     }
     jpeg_finish_compress(&info);
@@ -89,7 +89,7 @@ void bareDecode(const QString& path, int scaleNumerator)
     info.scale_denom = 8;
     jpeg_start_decompress(&info);
     JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                                 info.output_width * JDIMENSION(info.output_components), 1);
+        info.output_width * JDIMENSION(info.output_components), 1);
     while (info.output_scanline < info.output_height)
         jpeg_read_scanlines(&info, row, 1);
     jpeg_finish_decompress(&info);
@@ -164,7 +164,8 @@ void benchJpeg(const QString& path)
         QFile file(path);
         file.open(QIODevice::ReadOnly);
         return file.readAll();
-    }()).naturalSize();
+    }())
+                              .naturalSize();
     const QSize shown = FitPicture(natural.width(), natural.height(), kScreenW, kScreenH);
     const int scale = JpegScaleNumerator(natural, shown);
 
@@ -189,9 +190,9 @@ void benchJpeg(const QString& path)
     const double ms = median(show), floorMs = median(floor);
     std::printf("jpeg_show size=%dx%d file_mb=%.1f shown=%dx%d scale=%d/8 ms=%.1f floor_ms=%.1f ratio=%.2f "
                 "cpu_ratio=%.2f peak_mb=%.0f floor_peak_mb=%.0f repaint_ms=%.1f\n",
-                natural.width(), natural.height(), double(QFileInfo(path).size()) / (1 << 20), shown.width(),
-                shown.height(), scale, ms, floorMs, ms / floorMs, median(showCpu) / median(floorCpu), peak,
-                floorPeak, median(repaint));
+        natural.width(), natural.height(), double(QFileInfo(path).size()) / (1 << 20), shown.width(),
+        shown.height(), scale, ms, floorMs, ms / floorMs, median(showCpu) / median(floorCpu), peak, floorPeak,
+        median(repaint));
     std::fflush(stdout);
 }
 
@@ -216,8 +217,8 @@ void benchMetafile(const QString& path)
         std::vector<double> times;
         for (int run = 0; run < kRuns; ++run)
             times.push_back(millisecondsOf(show));
-        std::printf("metafile_show name=%s size=%dx%d shown=%dx%d ms=%.1f\n", name.constData(), natural.width(),
-                    natural.height(), shown.width(), shown.height(), median(times));
+        std::printf("metafile_show name=%s size=%dx%d shown=%dx%d ms=%.1f\n", name.constData(),
+            natural.width(), natural.height(), shown.width(), shown.height(), median(times));
     } catch (const std::exception& error) {
         std::printf("metafile_show name=%s error=\"%s\"\n", name.constData(), error.what());
     }
@@ -246,20 +247,21 @@ int runPicturesBench()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char name[] = "kaldrino-bench";
-    char* argv[] = {name, nullptr};
+    char* argv[] = { name, nullptr };
     QGuiApplication application(argc, argv);
 
     QTemporaryDir folder;
     if (!folder.isValid())
         return 1;
-    for (const QSize size : {QSize(6000, 4000), QSize(1600, 1200)}) {
-        const QString path = folder.filePath(QStringLiteral("photo-%1x%2.jpg").arg(size.width()).arg(size.height()));
+    for (const QSize size : { QSize(6000, 4000), QSize(1600, 1200) }) {
+        const QString path
+            = folder.filePath(QStringLiteral("photo-%1x%2.jpg").arg(size.width()).arg(size.height()));
         writeJpeg(path, size.width(), size.height());
         benchJpeg(path);
     }
     const QDir fixtures(fixtureFolder());
-    for (const QString& name : fixtures.entryList({QStringLiteral("*.wmf"), QStringLiteral("*.emf")}, QDir::Files,
-                                                  QDir::Name))
+    for (const QString& name :
+        fixtures.entryList({ QStringLiteral("*.wmf"), QStringLiteral("*.emf") }, QDir::Files, QDir::Name))
         benchMetafile(fixtures.filePath(name));
     return 0;
 }

@@ -43,7 +43,9 @@ bool AreaScaler::handles(QSize source, QSize target)
         && source.width() <= 2 * target.width() && source.height() <= 2 * target.height();
 }
 
-AreaScaler::AreaScaler(QSize source, QImage& target) : m_target(target), m_source(source)
+AreaScaler::AreaScaler(QSize source, QImage& target)
+    : m_target(target)
+    , m_source(source)
 {
     Q_ASSERT(handles(source, target.size()));
     m_columns = spans(source.width(), target.width(), kColumnUnit, m_columnWeights);
@@ -61,7 +63,7 @@ std::vector<AreaScaler::Span> AreaScaler::spans(int n, int m, uint32_t unit, std
     for (int o = 0; o < m; ++o) {
         const qint64 start = qint64(o) * n, end = qint64(o + 1) * n;
         const int first = int(start / m), last = int((end - 1) / m);
-        result[size_t(o)] = {first, last - first + 1, int(weights.size())};
+        result[size_t(o)] = { first, last - first + 1, int(weights.size()) };
         uint32_t total = 0;
         size_t largest = weights.size();
         for (int i = first; i <= last; ++i) {
@@ -118,7 +120,7 @@ void AreaScaler::finishRow(int targetRow)
         const __m128i w01 = _mm_set1_epi32(int(w[0]) | int(w[1]) << 16);
         const __m128i w2 = _mm_set1_epi32(int(w[2]));
         __m128i sum = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(p0, p1), w01),
-                                    _mm_madd_epi16(_mm_unpacklo_epi16(p2, _mm_setzero_si128()), w2));
+            _mm_madd_epi16(_mm_unpacklo_epi16(p2, _mm_setzero_si128()), w2));
         sum = _mm_srli_epi32(_mm_add_epi32(sum, _mm_set1_epi32(1 << (kShift - 1))), kShift);
         sum = _mm_packs_epi32(sum, sum);
         const int packed = _mm_cvtsi128_si32(_mm_packus_epi16(sum, sum));

@@ -23,8 +23,8 @@ public:
 
 private:
     struct Span {
-        int first;  // first source index covered
-        int count;  // source pixels covered, in part or whole: 1 to 3
+        int first; // first source index covered
+        int count; // source pixels covered, in part or whole: 1 to 3
         int weight; // index of the first pixel's weight
     };
     static std::vector<Span> spans(int source, int target, uint32_t unit, std::vector<uint16_t>& weights);

@@ -7,8 +7,8 @@ QSize FitPicture(int w, int h, int screenW, int screenH)
     // The ratio is formed before anything else, as a float division would:
     // a width of 0 fails here even for a picture that fits.
     if (w == 0) {
-        throw FloatError(h == 0 ? "Opération en virgule flottante incorrecte"
-                                : "Division par zéro en virgule flottante");
+        throw FloatError(
+            h == 0 ? "Opération en virgule flottante incorrecte" : "Division par zéro en virgule flottante");
     }
     const double ratio = double(h) / double(w);
     if (w <= screenW && h <= screenH)

@@ -30,7 +30,7 @@ void exitOnError(j_common_ptr info)
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
-void ignoreMessage(j_common_ptr, int) {}
+void ignoreMessage(j_common_ptr, int) { }
 
 // Progressive and multi-scan files keep every coefficient in memory; past
 // this libjpeg fails cleanly instead of exhausting the machine.
@@ -133,7 +133,8 @@ const unsigned char* dataOf(const QByteArray& bytes)
 
 } // namespace
 
-JpegPicture::JpegPicture(QByteArray bytes) : m_bytes(std::move(bytes))
+JpegPicture::JpegPicture(QByteArray bytes)
+    : m_bytes(std::move(bytes))
 {
     Decoder decoder;
     if (!decoder.readHeader(dataOf(m_bytes), static_cast<unsigned long>(m_bytes.size())))

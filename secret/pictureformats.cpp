@@ -2,7 +2,7 @@
 
 void PictureFormatTable::add(const QString& extension, const QString& description, PictureKind kind)
 {
-    m_entries.push_back({extension.toLower(), description, kind});
+    m_entries.push_back({ extension.toLower(), description, kind });
 }
 
 const PictureFormat* PictureFormatTable::find(QStringView extension) const

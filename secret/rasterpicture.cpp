@@ -50,7 +50,10 @@ bool pixelDataCut(QIODevice& file)
 
 } // namespace
 
-RasterPicture::RasterPicture(QImage image) : m_image(std::move(image)) {}
+RasterPicture::RasterPicture(QImage image)
+    : m_image(std::move(image))
+{
+}
 
 QSize RasterPicture::naturalSize() const
 {

@@ -36,7 +36,7 @@ QImage exactAreaMean(const QImage& source, QSize size)
     QImage target(size, QImage::Format_RGB32);
     for (int ty = 0; ty < size.height(); ++ty) {
         for (int tx = 0; tx < size.width(); ++tx) {
-            double sum[4] = {0, 0, 0, 0};
+            double sum[4] = { 0, 0, 0, 0 };
             for (int y = int(ty * sy); y < source.height() && y < (ty + 1) * sy; ++y) {
                 const double h = std::min<double>(y + 1, (ty + 1) * sy) - std::max<double>(y, ty * sy);
                 for (int x = int(tx * sx); x < source.width() && x < (tx + 1) * sx; ++x) {
@@ -71,9 +71,16 @@ TEST(AreaScaler, GivesTheMeanOfEachArea)
     const struct {
         QSize source, target;
     } cases[] = {
-        {{64, 48}, {64, 48}}, {{64, 48}, {32, 24}}, {{64, 48}, {37, 30}}, {{1125, 750}, {810, 540}},
-        {{400, 300}, {360, 270}}, {{5, 3}, {3, 2}}, {{2, 2}, {1, 1}}, {{100, 7}, {51, 4}},
-        {{7, 100}, {4, 51}}, {{3, 1}, {2, 1}},
+        { { 64, 48 }, { 64, 48 } },
+        { { 64, 48 }, { 32, 24 } },
+        { { 64, 48 }, { 37, 30 } },
+        { { 1125, 750 }, { 810, 540 } },
+        { { 400, 300 }, { 360, 270 } },
+        { { 5, 3 }, { 3, 2 } },
+        { { 2, 2 }, { 1, 1 } },
+        { { 100, 7 }, { 51, 4 } },
+        { { 7, 100 }, { 4, 51 } },
+        { { 3, 1 }, { 2, 1 } },
     };
     quint32 seed = 1;
     for (const auto& c : cases) {
@@ -98,13 +105,13 @@ TEST(AreaScaler, FlatColourStaysExact)
 
 TEST(AreaScaler, HandlesShrinkingByAtMostHalf)
 {
-    EXPECT_TRUE(AreaScaler::handles({64, 48}, {64, 48}));
-    EXPECT_TRUE(AreaScaler::handles({64, 48}, {32, 24}));
-    EXPECT_TRUE(AreaScaler::handles({65, 49}, {33, 25}));
-    EXPECT_FALSE(AreaScaler::handles({64, 48}, {31, 24}));
-    EXPECT_FALSE(AreaScaler::handles({64, 48}, {32, 23}));
-    EXPECT_FALSE(AreaScaler::handles({64, 48}, {65, 48}));
-    EXPECT_FALSE(AreaScaler::handles({64, 48}, {0, 0}));
+    EXPECT_TRUE(AreaScaler::handles({ 64, 48 }, { 64, 48 }));
+    EXPECT_TRUE(AreaScaler::handles({ 64, 48 }, { 32, 24 }));
+    EXPECT_TRUE(AreaScaler::handles({ 65, 49 }, { 33, 25 }));
+    EXPECT_FALSE(AreaScaler::handles({ 64, 48 }, { 31, 24 }));
+    EXPECT_FALSE(AreaScaler::handles({ 64, 48 }, { 32, 23 }));
+    EXPECT_FALSE(AreaScaler::handles({ 64, 48 }, { 65, 48 }));
+    EXPECT_FALSE(AreaScaler::handles({ 64, 48 }, { 0, 0 }));
 }
 
 } // namespace

@@ -18,9 +18,9 @@ void expectQuadrants(const QImage& image, const QRect& target, int tolerance)
     EXPECT_TRUE(colourNear(image, target.topLeft() + QPoint(3 * w / 4, h / 4), kGreen, tolerance));
     EXPECT_TRUE(colourNear(image, target.topLeft() + QPoint(w / 4, 3 * h / 4), kBlue, tolerance));
     EXPECT_TRUE(colourNear(image, target.topLeft() + QPoint(3 * w / 4, 3 * h / 4), kWhite, tolerance));
-    const QColor outside[] = {image.pixelColor(target.left() - 1, target.top()),
-                              image.pixelColor(target.right() + 1, target.bottom()),
-                              image.pixelColor(target.left(), target.bottom() + 1)};
+    const QColor outside[] = { image.pixelColor(target.left() - 1, target.top()),
+        image.pixelColor(target.right() + 1, target.bottom()),
+        image.pixelColor(target.left(), target.bottom() + 1) };
     for (const QColor& c : outside)
         EXPECT_EQ(c, QColor(Qt::black));
 }
@@ -31,8 +31,14 @@ TEST(DrawPicture, QuadrantsLandInPlaceAtEverySize)
         const char* fixture;
         int tolerance;
     } fixtures[] = {
-        {"quadrants.jpg", 40}, {"progressive.jpg", 40}, {"cmyk.jpg", 40},  {"upper.JPEG", 40},
-        {"quadrants.bmp", 0},  {"palette.bmp", 0},      {"quadrants.ico", 8}, {"png256.ico", 0},
+        { "quadrants.jpg", 40 },
+        { "progressive.jpg", 40 },
+        { "cmyk.jpg", 40 },
+        { "upper.JPEG", 40 },
+        { "quadrants.bmp", 0 },
+        { "palette.bmp", 0 },
+        { "quadrants.ico", 8 },
+        { "png256.ico", 0 },
     };
     for (const auto& f : fixtures) {
         const PicturePtr picture = LoadPictureFile(fixturePath(f.fixture));
@@ -40,8 +46,8 @@ TEST(DrawPicture, QuadrantsLandInPlaceAtEverySize)
         // One picture through several sizes, as when the chooser's preview and
         // the screen show it. Shrinking by 4 takes a DCT scale of 2/8; the odd
         // sizes need a scale after decoding.
-        const QSize sizes[] = {natural, natural / 4, QSize(natural.width() * 7 / 12, natural.height() * 7 / 11),
-                               natural * 2, natural / 4};
+        const QSize sizes[] = { natural, natural / 4,
+            QSize(natural.width() * 7 / 12, natural.height() * 7 / 11), natural * 2, natural / 4 };
         for (const QSize& size : sizes) {
             SCOPED_TRACE(testing::Message() << f.fixture << " at " << size.width() << "x" << size.height());
             const QRect target(QPoint(5, 7), size);
@@ -60,7 +66,7 @@ TEST(DrawPicture, DrawsInDevicePixelsOnHighDensityTargets)
     // On a device of pixel ratio 2 a 32 x 24 target covers 64 x 48 pixels:
     // the picture must be prepared at that size, not at 32 x 24 and then
     // blown up.
-    for (const char* fixture : {"quadrants.jpg", "quadrants.bmp"}) {
+    for (const char* fixture : { "quadrants.jpg", "quadrants.bmp" }) {
         SCOPED_TRACE(fixture);
         const PicturePtr picture = LoadPictureFile(fixturePath(fixture));
         const QImage dense = drawn(*picture, QSize(32, 24), QRect(0, 0, 32, 24), Qt::black, 2);
@@ -82,7 +88,7 @@ TEST(DrawPicture, OtherColourModels)
         SCOPED_TRACE("grey.jpg: 24-bit colour from one channel");
         const PicturePtr picture = LoadPictureFile(fixturePath("grey.jpg"));
         const QImage image = drawn(*picture, QSize(64, 48), QRect(0, 0, 64, 48));
-        for (const QPoint at : {QPoint(16, 12), QPoint(48, 12), QPoint(16, 36), QPoint(48, 36)}) {
+        for (const QPoint at : { QPoint(16, 12), QPoint(48, 12), QPoint(16, 36), QPoint(48, 36) }) {
             const QColor c = image.pixelColor(at);
             EXPECT_EQ(c.red(), c.green());
             EXPECT_EQ(c.green(), c.blue());
@@ -154,7 +160,6 @@ TEST(DrawPicture, JpegErrorFoundWhileDrawingIsThrown)
     }
 }
 
-
 TEST(DrawPicture, DamagedCopiesFailCleanlyOrDraw)
 {
     // Bytes overwritten at random places, and files cut short: each either
@@ -163,8 +168,8 @@ TEST(DrawPicture, DamagedCopiesFailCleanlyOrDraw)
     TestFolder folder;
     quint32 seed = 2024;
     const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
-    for (const char* fixture : {"quadrants.jpg", "progressive.jpg", "cmyk.jpg", "quadrants.bmp", "palette.bmp",
-                                "quadrants.ico", "png256.ico"}) {
+    for (const char* fixture : { "quadrants.jpg", "progressive.jpg", "cmyk.jpg", "quadrants.bmp",
+             "palette.bmp", "quadrants.ico", "png256.ico" }) {
         QFile original(fixturePath(fixture));
         ASSERT_TRUE(original.open(QIODevice::ReadOnly));
         const QByteArray bytes = original.readAll();
@@ -190,7 +195,7 @@ TEST(DrawPicture, DamagedCopiesFailCleanlyOrDraw)
             } catch (const PictureError& error) {
                 const std::string message = error.what();
                 EXPECT_TRUE(message.rfind("Erreur JPEG #", 0) == 0 || message == "Image bitmap incorrecte"
-                            || message == "Image icône incorrecte")
+                    || message == "Image icône incorrecte")
                     << message;
             }
         }

@@ -13,12 +13,12 @@ TEST(PictureFormats, StandardTableHoldsTheSixFormatsInOrder)
         PictureKind kind;
     };
     const Entry expected[] = {
-        {"wmf", "MétaFichiers", PictureKind::Metafile},
-        {"emf", "MétaFichiers évolués", PictureKind::EnhancedMetafile},
-        {"ico", "Icônes", PictureKind::Icon},
-        {"bmp", "Bitmaps", PictureKind::Bitmap},
-        {"jpeg", "Fichier image JPEG", PictureKind::Jpeg},
-        {"jpg", "Fichier image JPEG", PictureKind::Jpeg},
+        { "wmf", "MétaFichiers", PictureKind::Metafile },
+        { "emf", "MétaFichiers évolués", PictureKind::EnhancedMetafile },
+        { "ico", "Icônes", PictureKind::Icon },
+        { "bmp", "Bitmaps", PictureKind::Bitmap },
+        { "jpeg", "Fichier image JPEG", PictureKind::Jpeg },
+        { "jpg", "Fichier image JPEG", PictureKind::Jpeg },
     };
     const auto& entries = StandardPictureFormats().entries();
     ASSERT_EQ(entries.size(), std::size(expected));
@@ -37,9 +37,18 @@ TEST(PictureFormats, LookupIgnoresCaseAndKnowsOnlyTheSix)
         const char* extension;
         const char* found; // null: not in the table
     } cases[] = {
-        {"jpg", "jpg"}, {"JPG", "jpg"}, {"Jpeg", "jpeg"}, {"BMP", "bmp"}, {"iCo", "ico"},
-        {"EMF", "emf"}, {"wmf", "wmf"}, {"png", nullptr}, {"", nullptr}, {"jp", nullptr},
-        {"jpgx", nullptr}, {" bmp", nullptr},
+        { "jpg", "jpg" },
+        { "JPG", "jpg" },
+        { "Jpeg", "jpeg" },
+        { "BMP", "bmp" },
+        { "iCo", "ico" },
+        { "EMF", "emf" },
+        { "wmf", "wmf" },
+        { "png", nullptr },
+        { "", nullptr },
+        { "jp", nullptr },
+        { "jpgx", nullptr },
+        { " bmp", nullptr },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.extension);
@@ -71,14 +80,14 @@ TEST(PictureExtension, IsTheFileNamePartAfterTheLastDotAsWritten)
         const char* path;
         const char* extension;
     } cases[] = {
-        {"/home/anne/Images/plage.jpg", "jpg"},
-        {"/home/anne/Images/Plage.JPeG", "JPeG"},
-        {"photo.tar.gz", "gz"},
-        {"/home/anne/vacances.2023/plage", ""},
-        {"sans-extension", ""},
-        {"plage.", ""},
-        {"/home/anne/.cache", "cache"},
-        {"", ""},
+        { "/home/anne/Images/plage.jpg", "jpg" },
+        { "/home/anne/Images/Plage.JPeG", "JPeG" },
+        { "photo.tar.gz", "gz" },
+        { "/home/anne/vacances.2023/plage", "" },
+        { "sans-extension", "" },
+        { "plage.", "" },
+        { "/home/anne/.cache", "cache" },
+        { "", "" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -92,15 +101,15 @@ TEST(JpegScale, IsTheSmallestEighthThatCoversTheTarget)
         QSize natural, target;
         int numerator;
     } cases[] = {
-        {{6000, 4000}, {1620, 1080}, 3}, // 2250 x 1500; 2/8 would give 1500 wide
-        {{1600, 1200}, {1440, 1080}, 8},
-        {{800, 600}, {100, 75}, 1},      // exactly an eighth
-        {{800, 600}, {101, 75}, 2},      // one pixel too wide for 1/8
-        {{800, 600}, {100, 76}, 2},      // the height alone decides
-        {{801, 601}, {101, 76}, 1},      // libjpeg rounds the output up
-        {{64, 48}, {64, 48}, 8},
-        {{64, 48}, {128, 96}, 8},        // never above full size
-        {{64, 48}, {1, 1}, 1},
+        { { 6000, 4000 }, { 1620, 1080 }, 3 }, // 2250 x 1500; 2/8 would give 1500 wide
+        { { 1600, 1200 }, { 1440, 1080 }, 8 },
+        { { 800, 600 }, { 100, 75 }, 1 }, // exactly an eighth
+        { { 800, 600 }, { 101, 75 }, 2 }, // one pixel too wide for 1/8
+        { { 800, 600 }, { 100, 76 }, 2 }, // the height alone decides
+        { { 801, 601 }, { 101, 76 }, 1 }, // libjpeg rounds the output up
+        { { 64, 48 }, { 64, 48 }, 8 },
+        { { 64, 48 }, { 128, 96 }, 8 }, // never above full size
+        { { 64, 48 }, { 1, 1 }, 1 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.natural.width() << "x" << c.natural.height() << " to "

@@ -23,26 +23,26 @@ TEST(LoadPicture, NaturalSizeOfEveryFormat)
         const char* fixture;
         QSize size;
     } cases[] = {
-        {"quadrants.jpg", {64, 48}},
-        {"upper.JPG", {64, 48}},
-        {"upper.JPEG", {40, 30}},
-        {"progressive.jpg", {64, 48}},
-        {"grey.jpg", {64, 48}},
-        {"cmyk.jpg", {64, 48}},
-        {"truncated.jpg", {256, 192}},
+        { "quadrants.jpg", { 64, 48 } },
+        { "upper.JPG", { 64, 48 } },
+        { "upper.JPEG", { 40, 30 } },
+        { "progressive.jpg", { 64, 48 } },
+        { "grey.jpg", { 64, 48 } },
+        { "cmyk.jpg", { 64, 48 } },
+        { "truncated.jpg", { 256, 192 } },
         // Loading reads the header only: this one fails when drawn.
-        {"noquant.jpg", {64, 48}},
-        {"quadrants.bmp", {64, 48}},
-        {"upper.BMP", {64, 48}},
-        {"palette.bmp", {64, 48}},
-        {"mono.bmp", {32, 8}},
-        {"alpha.bmp", {64, 48}},
-        {"empty.bmp", {0, 0}},
+        { "noquant.jpg", { 64, 48 } },
+        { "quadrants.bmp", { 64, 48 } },
+        { "upper.BMP", { 64, 48 } },
+        { "palette.bmp", { 64, 48 } },
+        { "mono.bmp", { 32, 8 } },
+        { "alpha.bmp", { 64, 48 } },
+        { "empty.bmp", { 0, 0 } },
         // The largest of an icon's images, wherever it stands in the file.
-        {"quadrants.ico", {48, 48}},
-        {"upper.ICO", {48, 48}},
-        {"png256.ico", {256, 256}},
-        {"alpha.ico", {32, 32}},
+        { "quadrants.ico", { 48, 48 } },
+        { "upper.ICO", { 48, 48 } },
+        { "png256.ico", { 256, 256 } },
+        { "alpha.ico", { 32, 32 } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fixture);
@@ -65,12 +65,12 @@ TEST(LoadPicture, FormatComesFromTheExtensionAlone)
         std::string message;
     } cases[] = {
         // Valid pictures under another format's extension.
-        {"quadrants.bmp", "bitmap.jpg", jpegError(JERR_NO_SOI)},
-        {"quadrants.jpg", "photo.bmp", "Image bitmap incorrecte"},
-        {"quadrants.bmp", "bitmap.ico", "Image icône incorrecte"},
-        {"quadrants.jpg", "photo.wmf", "MetaFichier incorrect"},
-        {"quadrants.jpg", "photo.EMF", "MetaFichier incorrect"},
-        {"quadrants.bmp", "bitmap.JpEg", jpegError(JERR_NO_SOI)},
+        { "quadrants.bmp", "bitmap.jpg", jpegError(JERR_NO_SOI) },
+        { "quadrants.jpg", "photo.bmp", "Image bitmap incorrecte" },
+        { "quadrants.bmp", "bitmap.ico", "Image icône incorrecte" },
+        { "quadrants.jpg", "photo.wmf", "MetaFichier incorrect" },
+        { "quadrants.jpg", "photo.EMF", "MetaFichier incorrect" },
+        { "quadrants.bmp", "bitmap.JpEg", jpegError(JERR_NO_SOI) },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.as);
@@ -85,12 +85,12 @@ TEST(LoadPicture, UnknownExtensionShowsItAsWritten)
         const char* name;
         const char* message;
     } cases[] = {
-        {"picture.png", "Extension de fichier graphique inconnue (.png)"},
-        {"Vacances.Png", "Extension de fichier graphique inconnue (.Png)"},
-        {"sans-extension", "Extension de fichier graphique inconnue (.)"},
-        {"point-final.", "Extension de fichier graphique inconnue (.)"},
-        {"plage.jpg.gif", "Extension de fichier graphique inconnue (.gif)"},
-        {"photo.jpgx", "Extension de fichier graphique inconnue (.jpgx)"},
+        { "picture.png", "Extension de fichier graphique inconnue (.png)" },
+        { "Vacances.Png", "Extension de fichier graphique inconnue (.Png)" },
+        { "sans-extension", "Extension de fichier graphique inconnue (.)" },
+        { "point-final.", "Extension de fichier graphique inconnue (.)" },
+        { "plage.jpg.gif", "Extension de fichier graphique inconnue (.gif)" },
+        { "photo.jpgx", "Extension de fichier graphique inconnue (.jpgx)" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,17 +108,17 @@ TEST(LoadPicture, InvalidContentsGiveTheirFormatsMessage)
         const char* as; // null: read in place
         std::string message;
     } cases[] = {
-        {"notjpeg.jpg", nullptr, jpegError(JERR_NO_SOI)},
-        {"empty.jpg", nullptr, jpegError(JERR_INPUT_EMPTY)},
-        {"damaged.bmp", nullptr, "Image bitmap incorrecte"},
-        {"truncated.bmp", nullptr, "Image bitmap incorrecte"},
+        { "notjpeg.jpg", nullptr, jpegError(JERR_NO_SOI) },
+        { "empty.jpg", nullptr, jpegError(JERR_INPUT_EMPTY) },
+        { "damaged.bmp", nullptr, "Image bitmap incorrecte" },
+        { "truncated.bmp", nullptr, "Image bitmap incorrecte" },
         // Declares 100000 x 100000 pixels: refused, not allocated.
-        {"huge.bmp", nullptr, "Image bitmap incorrecte"},
-        {"damaged.ico", nullptr, "Image icône incorrecte"},
+        { "huge.bmp", nullptr, "Image bitmap incorrecte" },
+        { "damaged.ico", nullptr, "Image icône incorrecte" },
         // Unlike a bitmap, an empty icon is no picture.
-        {"empty.bmp", "vide.ico", "Image icône incorrecte"},
-        {"notjpeg.jpg", "dessin.wmf", "MetaFichier incorrect"},
-        {"empty.bmp", "vide.emf", "MetaFichier incorrect"},
+        { "empty.bmp", "vide.ico", "Image icône incorrecte" },
+        { "notjpeg.jpg", "dessin.wmf", "MetaFichier incorrect" },
+        { "empty.bmp", "vide.emf", "MetaFichier incorrect" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.as ? c.as : c.fixture);
@@ -169,9 +169,15 @@ TEST(LoadPicture, FileIsNotHeldOpenAfterwards)
         const char* fixture;
         const char* as;
     } cases[] = {
-        {"quadrants.jpg", "a.jpg"}, {"notjpeg.jpg", "b.jpg"},   {"quadrants.bmp", "c.bmp"},
-        {"damaged.bmp", "d.bmp"},   {"empty.bmp", "e.bmp"},     {"quadrants.ico", "f.ico"},
-        {"damaged.ico", "g.ico"},   {"notjpeg.jpg", "h.wmf"},   {"noquant.jpg", "i.jpg"},
+        { "quadrants.jpg", "a.jpg" },
+        { "notjpeg.jpg", "b.jpg" },
+        { "quadrants.bmp", "c.bmp" },
+        { "damaged.bmp", "d.bmp" },
+        { "empty.bmp", "e.bmp" },
+        { "quadrants.ico", "f.ico" },
+        { "damaged.ico", "g.ico" },
+        { "notjpeg.jpg", "h.wmf" },
+        { "noquant.jpg", "i.jpg" },
     };
     std::vector<PicturePtr> kept; // pictures alive while the files are checked
     for (const auto& c : cases) {

@@ -22,8 +22,8 @@ inline std::string loadError(const QString& path)
 }
 
 // The picture drawn into target on a canvas filled with background.
-inline QImage drawn(const Picture& picture, QSize canvas, const QRect& target,
-                    QColor background = Qt::black, qreal devicePixelRatio = 1)
+inline QImage drawn(const Picture& picture, QSize canvas, const QRect& target, QColor background = Qt::black,
+    qreal devicePixelRatio = 1)
 {
     QImage image(canvas * devicePixelRatio, QImage::Format_RGB32);
     image.setDevicePixelRatio(devicePixelRatio);
@@ -37,11 +37,12 @@ inline testing::AssertionResult colourNear(const QImage& image, QPoint at, QColo
 {
     const QColor got = image.pixelColor(at);
     const int worst = qMax(qAbs(got.red() - expected.red()),
-                           qMax(qAbs(got.green() - expected.green()), qAbs(got.blue() - expected.blue())));
+        qMax(qAbs(got.green() - expected.green()), qAbs(got.blue() - expected.blue())));
     if (worst <= tolerance)
         return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "pixel (" << at.x() << ", " << at.y() << ") is " << got.name().toStdString()
-                                       << ", expected " << expected.name().toStdString() << " within " << tolerance;
+    return testing::AssertionFailure()
+        << "pixel (" << at.x() << ", " << at.y() << ") is " << got.name().toStdString() << ", expected "
+        << expected.name().toStdString() << " within " << tolerance;
 }
 
 // How many of this process's descriptors are open on path.
