@@ -412,6 +412,20 @@ void curvesEmf(const std::string& path)
     emf.pen(U_PS_DASH, 0, Black);
     emf.add(U_EMRMOVETOEX_set(point32_set(130, 150)));
     emf.add(U_EMRLINETO_set(point32_set(230, 150)));
+    // 32-bit point records: a red line 2 pixels wide along y = 158 drawn
+    // by PolylineTo and PolyBezierTo from x = 135 to 205, and an orange
+    // square (185, 168) - (210, 188).
+    emf.pen(U_PS_SOLID, 2, Red);
+    emf.add(U_EMRMOVETOEX_set(point32_set(135, 158)));
+    const U_POINTL lineTo[] = { point32_set(170, 158) };
+    emf.add(U_EMRPOLYLINETO_set(U_RCL_DEF, 1, lineTo));
+    const U_POINTL bezierTo[] = { point32_set(180, 158), point32_set(190, 158), point32_set(205, 158) };
+    emf.add(U_EMRPOLYBEZIERTO_set(U_RCL_DEF, 3, bezierTo));
+    emf.stock(U_NULL_PEN);
+    emf.brush(U_BS_SOLID, Orange);
+    const U_POINTL square[]
+        = { point32_set(185, 168), point32_set(210, 168), point32_set(210, 188), point32_set(185, 188) };
+    emf.add(U_EMRPOLYGON_set(U_RCL_DEF, 4, square));
     // Text turned a quarter counterclockwise, and ANSI text with advances.
     emf.add(U_EMRSETTEXTCOLOR_set(ref(Black)));
     emf.add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
@@ -531,6 +545,7 @@ public:
         add(wselectobject_set(ih, m_wht));
         return ih;
     }
+    void select(uint32_t ih) { add(wselectobject_set(ih, m_wht)); }
     void remove(uint32_t ih) { add(wdeleteobject_set(&ih, m_wht)); }
     uint32_t font(int16_t height)
     {
@@ -644,6 +659,49 @@ void dibsWmf(const std::string& path)
     wmf.addCopy(setDibToDev(quadrantDib(24, 40), 196, 4, 40));
 }
 
+// The curves of curves.emf in WMF records, whose parameters come in
+// reverse order.
+void curvesWmf(const std::string& path)
+{
+    Wmf wmf(path, 0, 0, 0);
+    wmf.add(U_WMRSETWINDOWORG_set(Wmf::pt(0, 0)));
+    wmf.add(U_WMRSETWINDOWEXT_set(Wmf::pt(240, 144)));
+    const uint32_t nullPen = wmf.pen(U_PS_NULL, 0, Black);
+    wmf.brush(U_BS_SOLID, White);
+    wmf.rect(0, 0, 240, 144);
+    wmf.brush(U_BS_SOLID, Orange);
+    wmf.add(U_WMRPIE_set(Wmf::pt(70, 40), Wmf::pt(40, 10), Wmf::box(10, 10, 70, 70)));
+    wmf.brush(U_BS_SOLID, Cyan);
+    wmf.add(U_WMRCHORD_set(Wmf::pt(110, 10), Wmf::pt(110, 70), Wmf::box(80, 10, 140, 70)));
+    wmf.pen(U_PS_SOLID, 3, Blue);
+    wmf.add(U_WMRARC_set(Wmf::pt(210, 40), Wmf::pt(150, 40), Wmf::box(150, 10, 210, 70)));
+    wmf.select(nullPen);
+    wmf.brush(U_BS_SOLID, Magenta);
+    wmf.add(U_WMRROUNDRECT_set(20, 20, Wmf::box(10, 80, 70, 130)));
+    wmf.brush(U_BS_SOLID, Green);
+    const uint16_t counts[] = { 4, 4 };
+    auto squares = [&](int dx) {
+        const U_POINT16 pts[] = {
+            Wmf::pt(80 + dx, 80),
+            Wmf::pt(130 + dx, 80),
+            Wmf::pt(130 + dx, 130),
+            Wmf::pt(80 + dx, 130),
+            Wmf::pt(95 + dx, 95),
+            Wmf::pt(115 + dx, 95),
+            Wmf::pt(115 + dx, 115),
+            Wmf::pt(95 + dx, 115),
+        };
+        wmf.add(U_WMRPOLYPOLYGON_set(2, counts, pts));
+    };
+    wmf.add(U_WMRSETPOLYFILLMODE_set(U_ALTERNATE));
+    squares(0);
+    wmf.add(U_WMRSETPOLYFILLMODE_set(U_WINDING));
+    squares(60);
+    wmf.brush(U_BS_SOLID, Blue);
+    const U_POINT16 triangle[] = { Wmf::pt(200, 85), Wmf::pt(235, 85), Wmf::pt(217, 120) };
+    wmf.add(U_WMRPOLYGON_set(3, triangle));
+}
+
 void copyFile(const std::string& from, const std::string& to)
 {
     FILE* in = std::fopen(from.c_str(), "rb");
@@ -675,6 +733,7 @@ int main(int argc, char** argv)
     shapesWmf(dir + "shapes.wmf");
     placeableWmf(dir + "placeable.wmf");
     dibsWmf(dir + "dibs.wmf");
+    curvesWmf(dir + "curves.wmf");
     copyFile(dir + "shapes.emf", dir + "SHAPES_UPPER.EMF");
     return 0;
 }

@@ -233,7 +233,7 @@ TEST(MetafileDamage, RandomDamageIsRejectedOrDrawn)
     // copy either loads and draws or gives the message, and nothing is read
     // outside the file (run under the sanitizers to see that).
     const char* fixtures[] = { "shapes.emf", "dibs.emf", "curves.emf", "mapping.emf", "frame.emf",
-        "shapes.wmf", "placeable.wmf", "dibs.wmf" };
+        "shapes.wmf", "placeable.wmf", "dibs.wmf", "curves.wmf" };
     const std::uint32_t extremes[]
         = { 0, 1, 2, 0x7FFF, 0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF };
     std::mt19937 random(20240611);
