@@ -62,8 +62,8 @@ public:
     {
         if (setjmp(m_error.jump))
             return false;
+        m_created = true; // destroying a half-created decoder is safe
         jpeg_create_decompress(&m_info);
-        m_created = true;
         m_info.mem->max_memory_to_use = kMaxDecoderMemory;
         jpeg_mem_src(&m_info, data, size);
         jpeg_read_header(&m_info, TRUE);
