@@ -2,10 +2,14 @@
 
 #include "kaldrinoapplication.h"
 #include "programwindows.h"
+#include "singleinstance.h"
 
 int main(int argc, char** argv)
 {
     KaldrinoApplication app(argc, argv);
+    SingleInstance instance(ExecutableFolder());
+    if (!ClaimVault(instance))
+        return 1;
     ProgramWindows windows(ExecutableFolder());
 
     // The main window is shown from inside the event loop: the setup
