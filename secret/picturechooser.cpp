@@ -1,5 +1,7 @@
 #include "picturechooser.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -159,6 +161,11 @@ bool TOpenPictureDialog::Execute()
 
     const bool confirmed = ExecModal(*m_dialog) == QDialog::Accepted && !m_dialog->selectedFiles().isEmpty();
     QToolTip::hideText();
+    // Qt's dialog leaves its file-name completion list open when the name was
+    // typed and confirmed with Enter; the user's next click would only close it.
+    if (auto* name = m_dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        if (QCompleter* completer = name->completer())
+            completer->popup()->hide();
     if (!confirmed)
         return false;
     FileName = m_dialog->selectedFiles().constFirst();
