@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <csignal>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "encryptdecrypt.h"
+#include "tablestore.h"
+#include "vaultlayout.h"
+
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+// The grid as table persistence sees it, in memory; made with the two rows
+// a new window has.
+class TestTable : public TableAccess {
+public:
+    TestTable()
+        : m_rows(2)
+    {
+    }
+    explicit TestTable(Rows rows)
+        : m_rows(std::move(rows))
+    {
+    }
+
+    int rowCount() const override { return int(m_rows.size()); }
+    void setRowCount(int rows) override { m_rows.resize(std::size_t(rows)); }
+    int columnCount() const override { return 2; }
+    std::string cell(int column, int row) const override
+    {
+        const auto& r = m_rows.at(std::size_t(row));
+        return column == 0 ? r.first : r.second;
+    }
+    void setCell(int column, int row, const std::string& text) override
+    {
+        auto& r = m_rows.at(std::size_t(row));
+        (column == 0 ? r.first : r.second) = text;
+    }
+    const Rows& rows() const { return m_rows; }
+
+private:
+    Rows m_rows;
+};
+
+// The text of a vault file, written line by line the way a hostile or
+// damaged file might be: secret entries go through the cipher, anything
+// else goes in as given.
+class VaultText {
+public:
+    VaultText& line(const std::string& text)
+    {
+        m_text.append(text).append("\r\n");
+        return *this;
+    }
+    VaultText& config(const std::string& picture)
+    {
+        return line("[config]").line(std::string(vault::kImageKey) + "=" + picture);
+    }
+    VaultText& secretSection() { return line("[" + vault::SecretSection() + "]"); }
+    // An entry of the secret section, key and value scrambled.
+    VaultText& secret(const std::string& key, const std::string& value)
+    {
+        return line(EncryptText(key) + "=" + EncryptText(value));
+    }
+    // The rows of a table of two columns: "lignes" and every cell.
+    VaultText& table(const Rows& rows)
+    {
+        secret("lignes", std::to_string(rows.size()));
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            secret("c0l" + std::to_string(r), rows[r].first);
+            secret("c1l" + std::to_string(r), rows[r].second);
+        }
+        return *this;
+    }
+    const std::string& str() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+inline std::string readBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().toStdString();
+}
+
+inline bool writeBytes(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+}
+
+inline mode_t fileMode(const QString& path)
+{
+    struct stat st { };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return st.st_mode & 07777;
+}
+
+inline QStringList folderEntries(const QString& folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+inline bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
+
+// A full disk, for root as for anyone: while it lives, no file of this
+// process grows past `bytes` (the write that would cross it fails with
+// EFBIG instead of raising SIGXFSZ).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedSignal);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved {};
+    void (*m_savedSignal)(int) = nullptr;
+};
