@@ -93,6 +93,11 @@ bool TIniFile::SectionHasKeys(std::string_view section) const
     return m_session->content.sectionHasKeys(section);
 }
 
+std::size_t TIniFile::SectionKeyCount(std::string_view section) const
+{
+    return m_session->content.keyCount(section);
+}
+
 void TIniFile::UpdateFile()
 {
     if (!m_outermost || !m_session->dirty)

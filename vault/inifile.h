@@ -39,6 +39,9 @@ public:
     // True when the section holds at least one key.
     bool SectionHasKeys(std::string_view section) const;
 
+    // How many distinct keys the section holds.
+    std::size_t SectionKeyCount(std::string_view section) const;
+
     // Writes the changes (outermost object only). Throws VaultWriteError
     // "Impossible d'écrire dans %s" with the full path; the old file is then
     // intact and nothing of this handler lands.

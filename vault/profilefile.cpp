@@ -128,6 +128,7 @@ public:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
 
     bool empty() const { return m_count == 0; }
+    std::size_t size() const { return m_count; }
 
     void reserve(std::size_t keys, const std::vector<Line>& lines)
     {
@@ -377,6 +378,12 @@ bool ProfileFile::sectionHasKeys(std::string_view section) const
 {
     const Section* s = findSection(section);
     return s && !s->keys.empty();
+}
+
+std::size_t ProfileFile::keyCount(std::string_view section) const
+{
+    const Section* s = findSection(section);
+    return s ? s->keys.size() : 0;
 }
 
 std::vector<std::string> ProfileFile::keys(std::string_view section) const

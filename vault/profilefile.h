@@ -44,6 +44,8 @@ public:
     std::string read(std::string_view section, std::string_view key) const;
     bool hasKey(std::string_view section, std::string_view key) const;
     bool sectionHasKeys(std::string_view section) const;
+    // Distinct keys of the first section of that name.
+    std::size_t keyCount(std::string_view section) const;
     // Key names of the first section of that name, in file order.
     std::vector<std::string> keys(std::string_view section) const;
 

@@ -19,6 +19,12 @@ constexpr int kMinRows = 2;
 // More rows than a section could hold: such a count is treated as damage,
 // so a corrupt file never drives a huge allocation.
 constexpr int kMaxRows = 1000000;
+// Every save writes two keys per row and no key is ever removed, so the
+// section of a table this program saved holds more keys than the table has
+// rows. A larger count is damage too, beyond a margin for rows whose keys
+// are missing (they load as 35 spaces): otherwise a few bytes could fill
+// the window with a million empty rows and the next save with 200 MB.
+constexpr int kRowsWithoutKeys = 1000;
 
 // The plain cell key "c" + column + "l" + row.
 std::string_view plainCellKey(char (&buffer)[32], int column, int row)
@@ -36,7 +42,7 @@ std::string cellKey(int column, int row)
     return EncryptText(plainCellKey(buffer, column, row));
 }
 
-int storedRowCount(const std::string& stored)
+int storedRowCount(const std::string& stored, std::size_t sectionKeys)
 {
     std::int32_t rows = 0;
     try {
@@ -45,6 +51,8 @@ int storedRowCount(const std::string& stored)
         return kMinRows;
     }
     if (rows > kMaxRows || rows < kMinRows)
+        return kMinRows;
+    if (rows > kRowsWithoutKeys && static_cast<std::size_t>(rows) > sectionKeys)
         return kMinRows;
     return rows;
 }
@@ -83,7 +91,7 @@ void LoadTable(const QString& iniPath, TableAccess& table)
     const std::string stored = ini.ReadEntry(section, EncryptText("lignes"));
     if (stored.empty())
         return;
-    const int rows = storedRowCount(stored);
+    const int rows = storedRowCount(stored, ini.SectionKeyCount(section));
     table.setRowCount(rows);
 
     // A cell that does not decode is left empty rather than keeping older

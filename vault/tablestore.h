@@ -19,7 +19,10 @@ public:
 // first), decoys again: one atomic write. Throws VaultWriteError.
 void SaveTable(const QString& iniPath, const TableAccess& table);
 
-// Rebuilds the table from the vault; an absent "lignes" leaves it alone.
+// Rebuilds the table from the vault; an absent "lignes" leaves it alone. A
+// row count that is not a whole number, is below 2 or above 1,000,000, or is
+// above 1,000 and larger than the number of keys in the secret section, is
+// damage and gives two rows.
 // Throws ConversionError for the first cell that does not decode, after
 // every other cell was loaded.
 void LoadTable(const QString& iniPath, TableAccess& table);

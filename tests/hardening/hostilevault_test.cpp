@@ -107,8 +107,9 @@ TEST_F(HostileVault, TenMegabyteValuesAreReadAsTheirFirst2047Bytes)
     EXPECT_EQ(table.rows(), expected);
 }
 
-// A stored row count outside 2 to 1,000,000, or one that does not decode
-// to a whole number, gives the two rows a new window has.
+// A stored row count outside 2 to 1,000,000, one that does not decode to a
+// whole number, and one above 1,000 that the section has too few keys for
+// give the two rows a new window has.
 struct RowCountCase {
     const char* name;
     std::string stored; // the value of "lignes" as it lies in the file
@@ -156,7 +157,11 @@ INSTANTIATE_TEST_SUITE_P(Counts, HostileRowCount,
         RowCountCase { "Negative", EncryptText("-3"), 2 },
         RowCountCase { "NotANumber", EncryptText("trois"), 2 },
         RowCountCase { "NotCipherDigits", "lignes", 2 },
-        RowCountCase { "LargerThanTheStoredRows", EncryptText("5"), 5 }),
+        RowCountCase { "LargerThanTheStoredRows", EncryptText("5"), 5 },
+        RowCountCase { "AMillionWithoutItsKeys", EncryptText("1000000"), 2 },
+        RowCountCase { "JustOverTheMarginWithoutItsKeys", EncryptText("1001"), 2 },
+        RowCountCase { "TheMarginWithoutItsKeys", EncryptText("1000"), 1000 },
+        RowCountCase { "ALargeCountTheSectionCanHold", EncryptText("1500"), 1500, 1500 }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HostileVault, NulBytesAreBytesLikeAnyOther)
