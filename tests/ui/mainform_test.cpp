@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "cp1252.h"
+#include "decoys.h"
 #include "desktop.h"
 #include "mainform.h"
 #include "memorytable.h"
@@ -260,11 +261,16 @@ TEST_F(MainFormTest, ClosingStoresTheSortedOrder)
 
 TEST_F(MainFormTest, ClosingRewritesAnUnchangedTable)
 {
+    // Two saves within one millisecond would draw the same decoys: give
+    // each save its own clock reading.
+    std::uint32_t clock = 1000;
+    setDecoyClockForTesting([&clock] { return clock += 7919; });
     openWindow({ { "a", "1" } });
     form->SaveTable();
     const QByteArray before = vaultBytes();
 
     QTest::mouseClick(form->Button1, Qt::LeftButton);
+    setDecoyClockForTesting(nullptr);
     EXPECT_FALSE(form->isVisible());
     EXPECT_NE(vaultBytes(), before) << "fresh decoys at every save";
     const Entries same { { "a", "1" } };
