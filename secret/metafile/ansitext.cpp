@@ -1,57 +1,25 @@
 #include "metafile/ansitext.h"
 
+#include "cp1252.h"
+
 namespace {
 
-// Windows-1252 differs from Latin-1 in 0x80 to 0x9F.
-constexpr char16_t High1252[32] = {
-    0x20AC,
-    0x0081,
-    0x201A,
-    0x0192,
-    0x201E,
-    0x2026,
-    0x2020,
-    0x2021,
-    0x02C6,
-    0x2030,
-    0x0160,
-    0x2039,
-    0x0152,
-    0x008D,
-    0x017D,
-    0x008F,
-    0x0090,
-    0x2018,
-    0x2019,
-    0x201C,
-    0x201D,
-    0x2022,
-    0x2013,
-    0x2014,
-    0x02DC,
-    0x2122,
-    0x0161,
-    0x203A,
-    0x0153,
-    0x009D,
-    0x017E,
-    0x0178,
-};
-
-char16_t fromAnsi(std::uint8_t byte)
+// Text records store bytes of the Windows-1252 code page, as the vault does.
+QChar fromAnsi(std::uint8_t byte)
 {
-    return byte >= 0x80 && byte < 0xA0 ? High1252[byte - 0x80] : char16_t(byte);
+    const char c = static_cast<char>(byte);
+    return fromCp1252(std::string_view(&c, 1)).at(0);
 }
 
 } // namespace
 
 QString decodeAnsi(ByteReader bytes)
 {
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
+    std::string raw;
+    raw.reserve(bytes.size());
     while (bytes.remaining() > 0)
-        text.append(QChar(fromAnsi(bytes.u8())));
-    return text;
+        raw.push_back(static_cast<char>(bytes.u8()));
+    return fromCp1252(raw);
 }
 
 QString decodeUtf16(ByteReader units)
@@ -70,7 +38,7 @@ QString decodeAnsiName(ByteReader field)
         const std::uint8_t byte = field.u8();
         if (byte == 0)
             break;
-        name.append(QChar(fromAnsi(byte)));
+        name.append(fromAnsi(byte));
     }
     return name;
 }
