@@ -22,3 +22,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALDRINO_SANITIZE=O
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan -L 'unit|widget' --output-on-failure -j "$jobs"
+
+echo "== fuzzers, smoke run"
+bash scripts/fuzz.sh --smoke
