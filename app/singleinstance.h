@@ -16,10 +16,13 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     enum class Claim {
-        Held, // this run holds the lock until the object is destroyed
-        HeldElsewhere, // another live run holds it
-        Unavailable, // no lock file can be made there (a read-only folder):
-                     // the run goes on unprotected, since it cannot save either
+        // This run holds the lock until the object is destroyed.
+        Held,
+        // Another live run holds it.
+        HeldElsewhere,
+        // No lock file can be made there (a read-only folder): the run goes
+        // on unprotected, since it cannot save either.
+        Unavailable,
     };
     Claim claim();
 
