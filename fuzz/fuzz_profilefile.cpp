@@ -1,6 +1,6 @@
 // The profile-file parser over arbitrary bytes: parses, answers queries of
 // arbitrary names, edits, and checks that what it writes out reads back the
-// same.
+// same (for any edit, as long as the content says it does).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -58,6 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string newSection = plainWord(in, 8);
     const std::string newKey = plainWord(in, 8);
     const std::string newValue = plainWord(in, 64);
+    const std::string anySection = in.ConsumeRandomLengthString(16);
+    const std::string anyKey = in.ConsumeRandomLengthString(16);
+    const std::string anyValue = in.ConsumeRandomLengthString(32);
     ProfileFile file = ProfileFile::parse(in.ConsumeRemainingBytesAsString());
 
     // Queries of arbitrary names.
@@ -85,5 +88,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(file.read(section, key).empty());
     checkRoundTrip(file, section, key);
     checkRoundTrip(file, newSection, newKey);
+
+    // Any edit at all: while the content says it reads back as written,
+    // it does.
+    file.write(anySection, anyKey, anyValue);
+    if (file.readsBackAsWritten()) {
+        checkRoundTrip(file, anySection, anyKey);
+        checkRoundTrip(file, section, key);
+    }
     return 0;
 }

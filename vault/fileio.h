@@ -16,6 +16,10 @@ enum class ReadStatus {
 
 ReadStatus readWholeFile(const QString& path, std::string& content);
 
+// Whether the path is a regular file holding exactly these bytes. Reads the
+// file in small pieces: checking costs no copy of it in memory.
+bool fileHolds(const QString& path, std::string_view expected);
+
 // Replaces the file by a temporary file in the same folder: write, flush,
 // fsync, rename over it, fsync of the folder. A new file is created for its
 // owner only (0600); a replaced one keeps its permission bits. A file that

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +24,20 @@ bool injectedFailure(WriteStep step)
 {
     const auto& hook = failureHook();
     return hook && hook(step);
+}
+
+// Asks the system to start writing a range out now: the disk works while
+// the rest of the file is made, and the final fsync has less left to wait
+// for.
+void startWriteback(int fd, off_t offset, std::size_t length)
+{
+#ifdef __linux__
+    (void)::sync_file_range(fd, offset, static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd;
+    (void)offset;
+    (void)length;
+#endif
 }
 
 bool writeAll(int fd, std::string_view data)
@@ -102,6 +117,41 @@ ReadStatus readWholeFile(const QString& path, std::string& content)
     return ReadStatus::Ok;
 }
 
+bool fileHolds(const QString& path, std::string_view expected)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st { };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || static_cast<std::size_t>(st.st_size) != expected.size()) {
+        ::close(fd);
+        return false;
+    }
+    // Read to the end: a file that grew since fstat differs too. Opened
+    // without blocking, so that a pipe at that path is seen, never read.
+    static thread_local char piece[64 * 1024];
+    bool same = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, piece, sizeof piece);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            same = n == 0 && expected.empty();
+            break;
+        }
+        const auto got = static_cast<std::size_t>(n);
+        if (got > expected.size() || std::memcmp(piece, expected.data(), got) != 0) {
+            same = false;
+            break;
+        }
+        expected.remove_prefix(got);
+    }
+    ::close(fd);
+    return same;
+}
+
 bool replaceFileAtomically(const QString& path, std::string_view content)
 {
     return replaceFileAtomically(
@@ -147,7 +197,12 @@ bool replaceFileAtomically(const QString& path, const ContentProducer& produce)
         return fail(true);
     bool written = !injectedFailure(WriteStep::Write);
     if (written)
-        produce([&](std::string_view piece) { written = written && writeAll(fd, piece); });
+        produce([&, offset = off_t(0)](std::string_view piece) mutable {
+            written = written && writeAll(fd, piece);
+            if (written)
+                startWriteback(fd, offset, piece.size());
+            offset += static_cast<off_t>(piece.size());
+        });
     if (!written)
         return fail(true);
     if (injectedFailure(WriteStep::Sync) || ::fsync(fd) != 0)

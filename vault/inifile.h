@@ -19,6 +19,11 @@ class ProfileFile;
 //
 // Section and key names match without regard to ASCII letter case. Reads
 // never fail: an absent or unreadable file reads as empty.
+//
+// Every outermost object reads the file again. The content of the last one
+// is kept in memory with the bytes of the file it stands for; when the file
+// still holds exactly those bytes, the next object takes that content
+// rather than parsing the file again.
 class TIniFile {
 public:
     explicit TIniFile(const QString& path);
@@ -29,6 +34,9 @@ public:
     // The value, or "" when the file, section or key is absent; values are
     // cut to 2047 bytes as the platform's profile functions do.
     std::string ReadEntry(std::string_view section, std::string_view key) const;
+    // The same, in place of out's content, reusing its memory: reading a
+    // large table then allocates nothing per cell.
+    void ReadEntryInto(std::string_view section, std::string_view key, std::string& out) const;
 
     // Sets a value, creating section and key as needed.
     void WriteEntry(std::string_view section, std::string_view key, std::string_view value);
@@ -48,6 +56,10 @@ public:
     void UpdateFile();
 
     const QString& fileName() const { return m_path; }
+
+    // Drops the kept content: the next object parses the file, as the first
+    // one of a run does.
+    static void ForgetKeptContent();
 
 private:
     struct Session;

@@ -15,13 +15,21 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-std::string_view trim(std::string_view s)
+std::string_view trimBlanks(std::string_view s)
 {
     while (!s.empty() && isBlank(s.front()))
         s.remove_prefix(1);
     while (!s.empty() && (isBlank(s.back()) || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
+}
+
+inline std::string_view trim(std::string_view s)
+{
+    // Most names come without blanks: seen at both ends at once.
+    if (!s.empty() && !isBlank(s.front()) && !isBlank(s.back()) && s.back() != '\r')
+        return s;
+    return trimBlanks(s);
 }
 
 // Setting bit 5 of every byte folds ASCII upper case onto lower case; other
@@ -46,6 +54,17 @@ std::uint64_t caseHash(std::string_view s)
         tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i]) | 0x20) << (8 * i);
     h = (h ^ tail) * k;
     return h ^ (h >> 32);
+}
+
+// Whether "key=value" parses back as this key and value. The key comes
+// trimmed and not empty.
+bool readsBackAs(std::string_view key, std::string_view value)
+{
+    if (key.front() == ';' || key.front() == '[' || key.find_first_of("=\n") != std::string_view::npos)
+        return false;
+    if (value.find('\n') != std::string_view::npos)
+        return false;
+    return value.empty() || (!isBlank(value.front()) && !isBlank(value.back()) && value.back() != '\r');
 }
 
 bool caseEqual(std::string_view a, std::string_view b)
@@ -192,6 +211,7 @@ struct ProfileFile::Section {
     std::vector<std::uint32_t> body; // up to the last entry line
     std::vector<std::uint32_t> trailer; // blank and other lines after the last entry
     KeyIndex keys;
+    bool duplicateKeys = false; // some key is on two lines: only the first counts
 };
 
 ProfileFile::ProfileFile()
@@ -211,21 +231,21 @@ ProfileFile ProfileFile::parse(std::string content)
     return file;
 }
 
-std::string_view ProfileFile::text(const Line& line) const
+inline std::string_view ProfileFile::text(const Line& line) const
 {
     if (line.owned != Line::kNoText)
         return m_owned[line.owned];
-    return std::string_view(m_source).substr(line.offset, line.length);
+    return std::string_view(m_source.data() + line.offset, line.length);
 }
 
-std::string_view ProfileFile::keyOf(const Line& line) const
+inline std::string_view ProfileFile::keyOf(const Line& line) const
 {
-    return text(line).substr(line.keyPos, line.keyLen);
+    return std::string_view(text(line).data() + line.keyPos, line.keyLen);
 }
 
-std::string_view ProfileFile::valueOf(const Line& line) const
+inline std::string_view ProfileFile::valueOf(const Line& line) const
 {
-    return text(line).substr(line.valuePos, line.valueLen);
+    return std::string_view(text(line).data() + line.valuePos, line.valueLen);
 }
 
 void ProfileFile::parseSource()
@@ -286,10 +306,14 @@ void ProfileFile::parseSource()
         section->keys.reserve(section->body.size(), m_lines);
         for (std::uint32_t id : section->body) {
             const Line& line = m_lines[id];
-            if (line.isEntry() && section->keys.find(keyOf(line), line.hash, m_lines, [this](const Line& l) {
-                    return keyOf(l);
-                }) == KeyIndex::kEmpty)
+            if (!line.isEntry())
+                continue;
+            if (section->keys.find(
+                    keyOf(line), line.hash, m_lines, [this](const Line& l) { return keyOf(l); })
+                == KeyIndex::kEmpty)
                 section->keys.insert(id, m_lines);
+            else
+                section->duplicateKeys = true;
         }
     }
 }
@@ -297,22 +321,25 @@ void ProfileFile::parseSource()
 std::string ProfileFile::serialise() const
 {
     std::string out;
-    serialise([&out](std::string_view piece) { out.append(piece); });
+    serialise(out);
     return out;
 }
 
-void ProfileFile::serialise(const std::function<void(std::string_view)>& put) const
+void ProfileFile::serialise(std::string& out, const std::function<void(std::string_view)>& ready) const
 {
-    constexpr std::size_t kPiece = 64 * 1024;
-    std::string buffer;
-    buffer.reserve(kPiece);
+    constexpr std::size_t kPiece = 256 * 1024;
+    std::size_t size = 0;
+    for (const Line& line : m_lines)
+        size += line.length + 2;
+    out.clear();
+    out.reserve(size); // an upper bound: lines of erased sections are counted too
+    std::size_t handed = 0;
     auto line = [&](std::uint32_t id) {
-        const std::string_view t = text(m_lines[id]);
-        if (buffer.size() + t.size() + 2 > kPiece && !buffer.empty()) {
-            put(buffer);
-            buffer.clear();
+        out.append(text(m_lines[id])).append("\r\n", 2);
+        if (ready && out.size() - handed >= kPiece) {
+            ready(std::string_view(out).substr(handed));
+            handed = out.size();
         }
-        buffer.append(t).append("\r\n", 2);
     };
     for (const auto& s : m_sections) {
         if (s->header != Line::kNoText)
@@ -320,8 +347,8 @@ void ProfileFile::serialise(const std::function<void(std::string_view)>& put) co
         std::for_each(s->body.begin(), s->body.end(), line);
         std::for_each(s->trailer.begin(), s->trailer.end(), line);
     }
-    if (!buffer.empty())
-        put(buffer);
+    if (ready && out.size() > handed)
+        ready(std::string_view(out).substr(handed));
 }
 
 ProfileFile::Section* ProfileFile::findSection(std::string_view name) const
@@ -337,20 +364,45 @@ ProfileFile::Section* ProfileFile::findSection(std::string_view name) const
     return it->second;
 }
 
+std::uint32_t ProfileFile::findLine(const Section& section, std::string_view key, bool* exact) const
+{
+    const std::vector<std::uint32_t>& body = section.body;
+    // Where no key is on two lines, a line holding exactly this key is the
+    // only one for it.
+    if (m_hintSection == &section && !section.duplicateKeys && m_hintPos + 1 < body.size()) {
+        const std::uint32_t next = body[m_hintPos + 1];
+        if (m_lines[next].isEntry() && keyOf(m_lines[next]) == key) {
+            ++m_hintPos;
+            if (exact)
+                *exact = true;
+            return next;
+        }
+    }
+    const std::uint32_t id = section.keys.find(
+        key, static_cast<std::uint32_t>(caseHash(key)), m_lines, [this](const Line& l) { return keyOf(l); });
+    if (id != KeyIndex::kEmpty) {
+        // A section lists its lines in the order they were made.
+        m_hintSection = &section;
+        m_hintPos = static_cast<std::uint32_t>(std::lower_bound(body.begin(), body.end(), id) - body.begin());
+        if (exact)
+            *exact = keyOf(m_lines[id]) == key;
+    }
+    return id;
+}
+
 const ProfileFile::Line* ProfileFile::findEntry(std::string_view section, std::string_view key) const
 {
     const Section* s = findSection(section);
     if (!s)
         return nullptr;
-    key = trim(key);
-    const std::uint32_t id = s->keys.find(
-        key, static_cast<std::uint32_t>(caseHash(key)), m_lines, [this](const Line& l) { return keyOf(l); });
+    const std::uint32_t id = findLine(*s, trim(key));
     return id == KeyIndex::kEmpty ? nullptr : &m_lines[id];
 }
 
 void ProfileFile::reindex()
 {
     m_lastSection = nullptr;
+    m_hintSection = nullptr;
     m_index.clear();
     for (std::size_t i = 1; i < m_sections.size(); ++i)
         m_index.try_emplace(m_sections[i]->name, m_sections[i].get());
@@ -358,15 +410,24 @@ void ProfileFile::reindex()
 
 std::string ProfileFile::read(std::string_view section, std::string_view key) const
 {
+    std::string value;
+    read(section, key, value);
+    return value;
+}
+
+void ProfileFile::read(std::string_view section, std::string_view key, std::string& out) const
+{
     const Line* line = findEntry(section, key);
-    if (!line)
-        return {};
+    if (!line) {
+        out.clear();
+        return;
+    }
     std::string_view value = valueOf(*line);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     if (value.size() > kMaxValue)
         value = value.substr(0, kMaxValue);
-    return std::string(value);
+    out.assign(value);
 }
 
 bool ProfileFile::hasKey(std::string_view section, std::string_view key) const
@@ -416,6 +477,8 @@ bool ProfileFile::write(std::string_view section, std::string_view key, std::str
         return false;
     Section* s = findSection(section);
     if (!s) {
+        if (section.find('\n') != std::string_view::npos)
+            m_readsBack = false;
         auto created = std::make_unique<Section>();
         created->name = std::string(section);
         created->header = addOwnedLine("[" + created->name + "]");
@@ -424,10 +487,12 @@ bool ProfileFile::write(std::string_view section, std::string_view key, std::str
         m_index.try_emplace(s->name, s);
     }
 
-    const auto hash = static_cast<std::uint32_t>(caseHash(key));
-    const std::uint32_t found = s->keys.find(key, hash, m_lines, [this](const Line& l) { return keyOf(l); });
-    if (found != KeyIndex::kEmpty && keyOf(m_lines[found]) == key && valueOf(m_lines[found]) == value)
+    bool sameKey = false;
+    const std::uint32_t found = findLine(*s, key, &sameKey);
+    if (found != KeyIndex::kEmpty && sameKey && valueOf(m_lines[found]) == value)
         return false;
+    if (!readsBackAs(key, value))
+        m_readsBack = false;
     std::string entry;
     entry.reserve(key.size() + 1 + value.size());
     entry.append(key).append(1, '=').append(value);
@@ -447,6 +512,8 @@ bool ProfileFile::write(std::string_view section, std::string_view key, std::str
         // New keys go after the section's last entry, before its trailing lines.
         id = addOwnedLine(std::move(entry));
         s->body.push_back(id);
+        m_hintSection = s;
+        m_hintPos = static_cast<std::uint32_t>(s->body.size() - 1);
     }
     const std::string_view stored = this->text(m_lines[id]);
     m_lines[id].setEntry(stored, stored.substr(0, key.size()), stored.substr(key.size() + 1));

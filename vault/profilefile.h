@@ -37,11 +37,23 @@ public:
 
     static ProfileFile parse(std::string content);
     std::string serialise() const;
-    // The same bytes, handed to put() in pieces of a few dozen kilobytes.
-    void serialise(const std::function<void(std::string_view)>& put) const;
+    // The same bytes, in place of out's content (its memory is reused).
+    // When given, ready() is handed each further piece of a few hundred
+    // kilobytes as soon as it is complete, so that the caller can write it
+    // out while the rest is being made.
+    void serialise(std::string& out, const std::function<void(std::string_view)>& ready = {}) const;
+
+    // The content parse() was given.
+    std::string_view source() const { return m_source; }
+    // False once a write made a line that would read back otherwise (a line
+    // break or '=' in a key, blanks around a value...): the content then
+    // differs from what parsing its own serialisation gives.
+    bool readsBackAsWritten() const { return m_readsBack; }
 
     // The value, or "" when the section or key is absent; cut to 2047 bytes.
     std::string read(std::string_view section, std::string_view key) const;
+    // The same, in place of out's content (its memory is reused).
+    void read(std::string_view section, std::string_view key, std::string& out) const;
     bool hasKey(std::string_view section, std::string_view key) const;
     bool sectionHasKeys(std::string_view section) const;
     // Distinct keys of the first section of that name.
@@ -67,6 +79,9 @@ private:
     std::string_view valueOf(const Line& line) const;
     std::uint32_t addOwnedLine(std::string text);
     const Line* findEntry(std::string_view section, std::string_view key) const;
+    // The first line of the key, or KeyIndex::kEmpty; *exact tells whether
+    // its key is written the same, letter case included.
+    std::uint32_t findLine(const Section& section, std::string_view key, bool* exact = nullptr) const;
     Section* findSection(std::string_view name) const;
     void reindex();
 
@@ -80,4 +95,9 @@ private:
     std::vector<std::unique_ptr<Section>> m_sections;
     SectionIndex m_index; // first section of each name
     mutable Section* m_lastSection = nullptr;
+    // Where the last look-up found its key: tables are read and written in
+    // file order, so the next key is most often on the next line.
+    mutable const Section* m_hintSection = nullptr;
+    mutable std::uint32_t m_hintPos = 0;
+    bool m_readsBack = true;
 };

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sys/stat.h>
 
 #include "fileio.h"
 #include "inifile.h"
 #include "kaldrinoerror.h"
+#include "profilefile.h"
 #include "tempdir.h"
 #include "vaulttestutil.h"
 
@@ -72,16 +74,64 @@ TEST_F(IniFileTest, HandlerWithoutUpdateFileLeavesNothing)
     EXPECT_EQ(next.ReadEntry("config", "image"), "a.jpg") << "a later handler saw dropped writes";
 }
 
+// The last handler's content is kept in memory, but any change made to the
+// file since, even of one byte, is what the next handler reads.
 TEST_F(IniFileTest, EveryHandlerReadsTheFileAgain)
+{
+    const struct {
+        const char* change;
+        std::function<void()> make;
+        const char* k;
+        const char* j;
+    } changes[] = {
+        { "one byte", [&] { writeBytes(path, "[s]\r\nk=7\r\n"); }, "7", "" },
+        { "longer", [&] { writeBytes(path, "[s]\r\nk=7\r\nj=1\r\n"); }, "7", "1" },
+        { "shorter", [&] { writeBytes(path, "[s]\r\nk=\r\n"); }, "", "" },
+        { "LF line ends", [&] { writeBytes(path, "[s]\nk=1\nj=2\n"); }, "1", "2" },
+        { "removed", [&] { QFile::remove(path); }, "", "" },
+        { "a folder",
+            [&] {
+                QFile::remove(path);
+                QDir().mkdir(path);
+            },
+            "", "" },
+    };
+    for (bool wrote : { false, true }) {
+        for (const auto& c : changes) {
+            QDir().rmdir(path);
+            writeBytes(path, "[s]\r\nk=0\r\n");
+            {
+                TIniFile ini(path);
+                ASSERT_EQ(ini.ReadEntry("s", "k"), "0");
+                if (wrote) {
+                    ini.WriteEntry("s", "k", "1");
+                    ini.UpdateFile();
+                }
+            }
+            c.make();
+            TIniFile next(path);
+            const char* after = wrote ? " after a write" : " after a read";
+            EXPECT_EQ(next.ReadEntry("s", "k"), c.k) << c.change << after;
+            EXPECT_EQ(next.ReadEntry("s", "j"), c.j) << c.change << after;
+        }
+    }
+}
+
+// What a handler wrote reads in the next one as the file reads, even where
+// a line does not read back as it was written.
+TEST_F(IniFileTest, NextHandlerReadsWhatTheFileHolds)
 {
     {
         TIniFile ini(path);
-        ini.WriteEntry("s", "k", "1");
+        ini.WriteEntry("s", "blanks", "  v  ");
+        ini.WriteEntry("s", "a=b", "c");
+        ini.WriteEntry("s", "broken", "x\r\ny=z");
         ini.UpdateFile();
     }
-    writeBytes(path, "[s]\r\nk=2\r\n");
-    TIniFile ini(path);
-    EXPECT_EQ(ini.ReadEntry("s", "k"), "2");
+    const ProfileFile file = ProfileFile::parse(readBytes(path));
+    TIniFile next(path);
+    for (const char* key : { "blanks", "a", "a=b", "broken", "y" })
+        EXPECT_EQ(next.ReadEntry("s", key), file.read("s", key)) << key;
 }
 
 TEST_F(IniFileTest, NestedHandlersShareOneWrite)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "profilefile.h"
 
 namespace {
@@ -121,6 +123,91 @@ TEST(ProfileFile, ClearSectionRemovesItWholeAndNothingElse)
     EXPECT_FALSE(file.clearSection("secret"));
     file.write("secret", "k", "3");
     EXPECT_EQ(file.read("secret", "k"), "3");
+}
+
+// Look-ups made in file order try the next line first; that must never
+// find a later duplicate or a key of another section.
+TEST(ProfileFile, LookUpsInFileOrderFindTheSameLines)
+{
+    ProfileFile file = ProfileFile::parse("[s]\r\na=1\r\nb=2\r\na=3\r\nc=4\r\n[t]\r\nc=5\r\nd=6\r\n");
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;
+    } reads[] = {
+        { "s", "a", "1" },
+        { "s", "b", "2" },
+        { "s", "a", "1" }, // the next line holds a duplicate
+        { "s", "c", "4" },
+        { "t", "c", "5" },
+        { "s", "c", "4" },
+        { "t", "D", "6" },
+    };
+    for (const auto& r : reads)
+        EXPECT_EQ(file.read(r.section, r.key), r.value) << "[" << r.section << "] " << r.key;
+    file.write("s", "b", "x");
+    file.write("s", "a", "y");
+    EXPECT_EQ(file.serialise(), "[s]\r\na=y\r\nb=x\r\na=3\r\nc=4\r\n[t]\r\nc=5\r\nd=6\r\n");
+
+    ProfileFile made;
+    for (const auto& [section, key, value] : { std::tuple { "s", "a", "1" }, { "t", "a", "2" },
+             { "s", "b", "3" }, { "t", "b", "4" }, { "s", "a", "5" }, { "t", "b", "6" } })
+        made.write(section, key, value);
+    EXPECT_EQ(made.serialise(), "[s]\r\na=5\r\nb=3\r\n[t]\r\na=2\r\nb=6\r\n");
+}
+
+TEST(ProfileFile, SerialisedPiecesMakeTheWholeFile)
+{
+    ProfileFile file = ProfileFile::parse("; head\n[s]\n");
+    for (int i = 0; i < 10000; ++i)
+        file.write("s", "key" + std::to_string(i), std::string(50, char('a' + i % 26)));
+    std::string out = "stale";
+    std::string joined;
+    int pieces = 0;
+    file.serialise(out, [&](std::string_view piece) {
+        EXPECT_FALSE(piece.empty());
+        joined.append(piece);
+        ++pieces;
+    });
+    EXPECT_EQ(out, file.serialise());
+    EXPECT_EQ(joined, out);
+    EXPECT_GT(pieces, 1);
+}
+
+// A line is written as "key=value"; some pairs would read back otherwise.
+TEST(ProfileFile, WritesThatReadBackOtherwiseAreNoticed)
+{
+    const struct {
+        const char* key;
+        const char* value;
+        bool readsBack;
+    } cases[] = {
+        { "k", "v", true },
+        { "k", "", true },
+        { "k", "a=b", true },
+        { "k", "in side", true },
+        { "k", "\"quoted\"", true },
+        { "k", "\rinside", true },
+        { "k", " v", false },
+        { "k", "v\t", false },
+        { "k", "v\r", false },
+        { "k", "a\nb=c", false },
+        { "a=b", "v", false },
+        { ";k", "v", false },
+        { "[k]", "v", false },
+        { "k\nj", "v", false },
+    };
+    for (const auto& c : cases) {
+        ProfileFile file;
+        file.write("s", c.key, c.value);
+        EXPECT_EQ(file.readsBackAsWritten(), c.readsBack) << c.key << "=" << c.value;
+        if (c.readsBack) {
+            EXPECT_EQ(ProfileFile::parse(file.serialise()).read("s", c.key), file.read("s", c.key));
+        }
+    }
+    ProfileFile section;
+    section.write("a\nb", "k", "v");
+    EXPECT_FALSE(section.readsBackAsWritten());
 }
 
 TEST(ProfileFile, ManyKeysStayFoundAfterEdits)
