@@ -23,6 +23,11 @@ std::string GridTable::cell(int column, int row) const
     return toCp1252(m_grid.cell(column, row));
 }
 
+void GridTable::cellInto(int column, int row, std::string& out) const
+{
+    toCp1252(m_grid.cell(column, row), out);
+}
+
 void GridTable::setCell(int column, int row, const std::string& text)
 {
     m_grid.setCell(column, row, fromCp1252(text));

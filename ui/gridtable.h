@@ -14,6 +14,7 @@ public:
     void setRowCount(int rows) override;
     int columnCount() const override;
     std::string cell(int column, int row) const override;
+    void cellInto(int column, int row, std::string& out) const override;
     void setCell(int column, int row, const std::string& text) override;
 
 private:

@@ -73,6 +73,13 @@ QString fromCp1252(std::string_view bytes)
 std::string toCp1252(const QString& text)
 {
     std::string bytes;
+    toCp1252(text, bytes);
+    return bytes;
+}
+
+void toCp1252(const QString& text, std::string& bytes)
+{
+    bytes.clear();
     bytes.reserve(static_cast<std::size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
@@ -82,7 +89,6 @@ std::string toCp1252(const QString& text)
         const int byte = toByte(c.unicode());
         bytes.push_back(byte < 0 ? '?' : static_cast<char>(byte));
     }
-    return bytes;
 }
 
 bool isCp1252Representable(QChar c)

@@ -12,6 +12,8 @@ QString fromCp1252(std::string_view bytes);
 
 // Characters Windows-1252 cannot hold become '?'.
 std::string toCp1252(const QString& text);
+// The same, in place of bytes' content (its memory is reused).
+void toCp1252(const QString& text, std::string& bytes);
 
 // Whether a UTF-16 code unit maps to a Windows-1252 byte (surrogates never do).
 bool isCp1252Representable(QChar c);

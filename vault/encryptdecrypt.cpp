@@ -66,12 +66,11 @@ std::string EncryptText(std::string_view text)
 
 std::string EncryptText(std::string_view text, std::uint32_t tickCount)
 {
-    std::string out;
-    appendEncrypted(out, text, tickCount);
-    return out;
+    EncodedText out;
+    return std::string(encryptInto(out, text, tickCount));
 }
 
-void appendEncrypted(std::string& out, std::string_view text, std::uint32_t tickCount)
+std::string_view encryptInto(EncodedText& out, std::string_view text, std::uint32_t tickCount)
 {
     if (text.size() > kMaxText)
         text = text.substr(0, kMaxText);
@@ -82,13 +81,15 @@ void appendEncrypted(std::string& out, std::string_view text, std::uint32_t tick
         m = 10;
 
     // Bytes past the text that nothing else fills stay 0, so the encoding of
-    // every non-empty text depends on the text alone.
+    // every non-empty text depends on the text alone: the byte past an even
+    // text of 10 bytes or more, the filling past the tick digits.
     Buffer buf;
-    std::memset(buf.data(), 0, m);
+    buf[m - 1] = 0;
     buf[0] = static_cast<unsigned char>(n);
     std::memcpy(buf.data() + 1, text.data(), n);
 
     if (n == 0) {
+        std::memset(buf.data() + 1, 0, 9);
         char digits[16];
         const char* end = std::to_chars(digits, digits + sizeof digits, tickCount).ptr;
         for (std::size_t i = 0; i < static_cast<std::size_t>(end - digits) && i < 9; ++i)
@@ -99,18 +100,24 @@ void appendEncrypted(std::string& out, std::string_view text, std::uint32_t tick
     }
 
     // Each group is copied as eight bytes, the next group overwriting the
-    // three extra ones; the last three are cut off again.
-    const std::size_t start = out.size();
+    // three extra ones.
     const std::size_t groups = m / 2;
-    out.resize(start + groups * 5 + 3);
-    char* p = out.data() + start;
     const char* digits = groupDigits();
-    for (std::size_t k = 0; k < groups; ++k, p += 5)
-        std::memcpy(p, digits + 5 * (buf[2 * k] + 256u * buf[2 * k + 1]), 8);
-    out.resize(start + groups * 5);
+    const unsigned char* word = buf.data();
+    char* group = out.data();
+    for (std::size_t k = 0; k < groups; ++k, word += 2, group += 5)
+        std::memcpy(group, digits + 5 * (word[0] | unsigned(word[1]) << 8), 8);
+    return std::string_view(out.data(), groups * 5);
 }
 
 std::string DecryptText(std::string_view encoded)
+{
+    std::string out;
+    decryptInto(encoded, out);
+    return out;
+}
+
+void decryptInto(std::string_view encoded, std::string& out)
 {
     Buffer buf {};
     buf[0] = 35;
@@ -125,5 +132,5 @@ std::string DecryptText(std::string_view encoded)
         buf[2 * k] = static_cast<unsigned char>(word & 0xFF);
         buf[2 * k + 1] = static_cast<unsigned char>(word >> 8);
     }
-    return std::string(reinterpret_cast<const char*>(buf.data() + 1), buf[0]);
+    out.assign(reinterpret_cast<const char*>(buf.data() + 1), buf[0]);
 }

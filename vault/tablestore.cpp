@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <optional>
+#include <vector>
 
 #include "decoys.h"
 #include "encryptdecrypt.h"
@@ -36,10 +37,44 @@ std::string_view plainCellKey(char (&buffer)[32], int column, int row)
     return std::string_view(buffer, static_cast<std::size_t>(end - buffer));
 }
 
-std::string cellKey(int column, int row)
+// The scrambled cell keys are the same at every save and load: each is
+// worked out once per run, so that a save scrambles only the cells' text.
+class CellKeys {
+public:
+    std::string_view key(int column, int row)
+    {
+        if (column < 0 || column >= kColumns || row < 0 || row >= kMaxRows)
+            return scrambled(column, row);
+        std::vector<char>& keys = m_columns[column];
+        const auto wanted = static_cast<std::size_t>(row);
+        for (std::size_t known = keys.size() / kLength; known <= wanted; ++known) {
+            const std::string_view key = scrambled(column, static_cast<int>(known));
+            keys.insert(keys.end(), key.begin(), key.end());
+        }
+        return std::string_view(keys.data() + wanted * kLength, kLength);
+    }
+
+private:
+    // "c", one digit, "l" and at most six digits are nine bytes or fewer,
+    // which the cipher turns into five groups of five digits.
+    static constexpr int kColumns = 10;
+    static constexpr std::size_t kLength = 25;
+    static_assert(kMaxRows <= 1000000, "row numbers of at most six digits");
+
+    std::string_view scrambled(int column, int row)
+    {
+        char plain[32];
+        return encryptInto(m_encoded, plainCellKey(plain, column, row), 0);
+    }
+
+    std::vector<char> m_columns[kColumns];
+    EncodedText m_encoded;
+};
+
+CellKeys& cellKeys()
 {
-    char buffer[32];
-    return EncryptText(plainCellKey(buffer, column, row));
+    static CellKeys keys;
+    return keys;
 }
 
 int storedRowCount(const std::string& stored, std::size_t sectionKeys)
@@ -67,17 +102,13 @@ void SaveTable(const QString& iniPath, const TableAccess& table)
     const int columns = table.columnCount();
     ini.WriteEntry(section, EncryptText("lignes"), EncryptText(IntToText(rows)));
     WriteDecoys(iniPath);
-    std::string key;
-    std::string value;
-    char plain[32];
+    CellKeys& keys = cellKeys();
+    EncodedText value;
+    std::string text;
     for (int c = 0; c < columns; ++c) {
         for (int r = 0; r < rows; ++r) {
-            key.clear();
-            value.clear();
-            const std::string text = table.cell(c, r);
-            appendEncrypted(key, plainCellKey(plain, c, r), 0);
-            appendEncrypted(value, text, text.empty() ? TickCount() : 0);
-            ini.WriteEntry(section, key, value);
+            table.cellInto(c, r, text);
+            ini.WriteEntry(section, keys.key(c, r), encryptInto(value, text, text.empty() ? TickCount() : 0));
         }
     }
     WriteDecoys(iniPath);
@@ -99,11 +130,15 @@ void LoadTable(const QString& iniPath, TableAccess& table)
     // failure is reported once every other cell is loaded.
     std::optional<ConversionError> failure;
     const int columns = table.columnCount();
+    CellKeys& keys = cellKeys();
+    std::string value;
+    std::string text;
     for (int c = 0; c < columns; ++c) {
         for (int r = 0; r < rows; ++r) {
-            const std::string value = ini.ReadEntry(section, cellKey(c, r));
+            ini.ReadEntryInto(section, keys.key(c, r), value);
             try {
-                table.setCell(c, r, DecryptText(value));
+                decryptInto(value, text);
+                table.setCell(c, r, text);
             } catch (const ConversionError& e) {
                 table.setCell(c, r, std::string());
                 if (!failure)

@@ -12,6 +12,9 @@ public:
     virtual void setRowCount(int rows) = 0; // new rows are empty
     virtual int columnCount() const = 0;
     virtual std::string cell(int column, int row) const = 0;
+    // The same bytes in place of out's content, reusing its memory: saving
+    // a large table then allocates nothing per cell.
+    virtual void cellInto(int column, int row, std::string& out) const { out = cell(column, row); }
     virtual void setCell(int column, int row, const std::string& text) = 0;
 };
 

@@ -63,6 +63,10 @@ TEST(Cp1252, UnrepresentableCharactersBecomeQuestionMarks)
     EXPECT_EQ(toCp1252(QString(QChar(0x0080))), "?");
     // One character outside the basic plane is one '?'.
     EXPECT_EQ(toCp1252(QString::fromUtf8("x\U0001F600y")), "x?y");
+    // Into a buffer that held a longer text: nothing of it is left.
+    std::string reused = "a much longer earlier cell";
+    toCp1252(QString::fromUtf8("été中"), reused);
+    EXPECT_EQ(reused, "\xE9t\xE9?");
 }
 
 TEST(Cp1252, Utf8ForMessages)
