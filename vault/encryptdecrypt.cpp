@@ -1,6 +1,7 @@
 #include "encryptdecrypt.h"
 #include "encryptinto.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -40,20 +41,18 @@ const char* groupDigits()
     return table.digits.data();
 }
 
-// A group of five plain digits, the only kind EncryptText makes, or -1.
-int plainGroup(std::string_view group)
+// The value of a group of five plain digits, the only kind EncryptText
+// makes, or -1.
+inline int plainGroup(const char* group)
 {
-    if (group.size() != 5)
+    const unsigned d0 = static_cast<unsigned char>(group[0]) - unsigned('0');
+    const unsigned d1 = static_cast<unsigned char>(group[1]) - unsigned('0');
+    const unsigned d2 = static_cast<unsigned char>(group[2]) - unsigned('0');
+    const unsigned d3 = static_cast<unsigned char>(group[3]) - unsigned('0');
+    const unsigned d4 = static_cast<unsigned char>(group[4]) - unsigned('0');
+    if ((d0 > 9) | (d1 > 9) | (d2 > 9) | (d3 > 9) | (d4 > 9))
         return -1;
-    unsigned d[5];
-    bool digits = true;
-    for (int i = 0; i < 5; ++i) {
-        d[i] = static_cast<unsigned char>(group[i]) - unsigned('0');
-        digits &= d[i] <= 9;
-    }
-    if (!digits)
-        return -1;
-    return static_cast<int>(d[0] * 10000 + d[1] * 1000 + d[2] * 100 + d[3] * 10 + d[4]);
+    return static_cast<int>(d0 * 10000 + d1 * 1000 + d2 * 100 + d3 * 10 + d4);
 }
 
 } // namespace
@@ -119,18 +118,24 @@ std::string DecryptText(std::string_view encoded)
 
 void decryptInto(std::string_view encoded, std::string& out)
 {
-    Buffer buf {};
-    buf[0] = 35;
-    std::memset(buf.data() + 1, ' ', 35);
-
     // Input longer than the buffer holds: its first 128 groups count.
-    for (std::size_t k = 0; k < kMaxGroups && k * 5 < encoded.size(); ++k) {
+    const std::size_t groups = std::min(kMaxGroups, (encoded.size() + 4) / 5);
+    Buffer buf;
+    for (std::size_t k = 0; k < groups; ++k) {
         const std::string_view group = encoded.substr(k * 5, 5);
-        const int plain = plainGroup(group);
+        const int plain = group.size() == 5 ? plainGroup(group.data()) : -1;
         const std::int32_t value = plain >= 0 ? plain : TextToInt(group);
         const std::uint32_t word = static_cast<std::uint32_t>(value - kOffset) & 0xFFFF;
         buf[2 * k] = static_cast<unsigned char>(word & 0xFF);
         buf[2 * k + 1] = static_cast<unsigned char>(word >> 8);
     }
-    out.assign(reinterpret_cast<const char*>(buf.data() + 1), buf[0]);
+    // The buffer held a length of 35 and 35 spaces, then zeros, before the
+    // groups were written over it; only the bytes read back are filled in.
+    std::size_t decoded = groups * 2;
+    if (decoded == 0)
+        buf[decoded++] = 35;
+    const std::size_t length = buf[0];
+    for (; decoded <= length; ++decoded)
+        buf[decoded] = decoded <= 35 ? ' ' : 0;
+    out.assign(reinterpret_cast<const char*>(buf.data() + 1), length);
 }
