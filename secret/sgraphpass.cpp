@@ -215,7 +215,8 @@ void TGraphPass::Button1Click()
         ImageName = StorablePictureName(chosen.mid(cut + 1));
         {
             TIniFile ini(vault::vaultPath(m_mainForm.AppDir));
-            ini.WriteEntry(vault::kConfigSection, vault::kPictureFolderKey, toCp1252(chosen.left(cut + 1)));
+            ini.WriteEntry(vault::kConfigSection, vault::kPictureFolderKey,
+                toCp1252(StorablePictureFolder(chosen.left(cut + 1))));
             ini.WriteEntry(vault::kConfigSection, vault::kImageKey, toCp1252(ImageName));
             ini.UpdateFile();
         }
@@ -324,6 +325,17 @@ void TGraphPass::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+namespace {
+
+// A control character (a line break above all) would split the vault's
+// line in two.
+bool storableInVault(QChar c)
+{
+    return c.unicode() >= 0x20 && isCp1252Representable(c);
+}
+
+} // namespace
+
 QString StorablePictureName(const QString& bareName)
 {
     QString name;
@@ -332,9 +344,28 @@ QString StorablePictureName(const QString& bareName)
         const QChar c = bareName.at(i);
         if (c.isHighSurrogate() && i + 1 < bareName.size() && bareName.at(i + 1).isLowSurrogate())
             ++i; // one character, one "_"
-        name += isCp1252Representable(c) ? c : QLatin1Char('_');
+        name += storableInVault(c) ? c : QLatin1Char('_');
     }
+    // The vault reads a value without the blanks around it and without
+    // quotes that open and close it: such a name would not find its copy.
+    if (!name.isEmpty() && name.front() == QLatin1Char(' '))
+        name.front() = QLatin1Char('_');
+    if (!name.isEmpty() && name.back() == QLatin1Char(' '))
+        name.back() = QLatin1Char('_');
+    if (name.size() >= 2 && (name.front() == QLatin1Char('"') || name.front() == QLatin1Char('\''))
+        && name.back() == name.front())
+        name.front() = QLatin1Char('_');
     return name;
+}
+
+QString StorablePictureFolder(const QString& folder)
+{
+    QString stored = folder;
+    for (QChar& c : stored) {
+        if (c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    }
+    return stored;
 }
 
 bool CopyPictureOver(const QString& source, const QString& target)

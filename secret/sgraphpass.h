@@ -62,9 +62,15 @@ private:
 };
 
 // The name under which a chosen picture is copied and stored: its bare
-// name, with each character the vault's Windows-1252 text cannot hold
-// replaced by "_", so that the stored name finds the copy again.
+// name, with "_" in place of each character the vault's Windows-1252 text
+// cannot hold, of control characters, of a blank at either end and of an
+// opening quote matched by a closing one, so that the stored name reads
+// back as it was and finds the copy again.
 QString StorablePictureName(const QString& bareName);
+
+// The chosen picture's folder as stored, the chooser's next starting place:
+// control characters become "_", so that no line break reaches the vault.
+QString StorablePictureFolder(const QString& folder);
 
 // Copies source to target atomically (a temporary file beside target, then
 // a rename over it), readable and writable by the owner only. Leaves target

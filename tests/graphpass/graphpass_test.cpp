@@ -419,7 +419,10 @@ TEST_F(GraphPassTest, AFileNamedLikeTheVaultDoesNotReplaceIt)
     EXPECT_NE(readAll(fields.IniPath), QByteArray("not a vault"));
 }
 
-TEST_F(GraphPassTest, NamesWindows1252CannotHoldAreStoredAndCopiedWithUnderscores)
+// Whatever the chosen file is called, the stored name reads back as it was
+// and finds the copy: otherwise the next start would take the picture for
+// deleted and erase the secret section, table included.
+TEST_F(GraphPassTest, NamesThatWouldNotReadBackAreStoredAndCopiedWithUnderscores)
 {
     struct {
         QString chosenName;
@@ -429,6 +432,13 @@ TEST_F(GraphPassTest, NamesWindows1252CannotHoldAreStoredAndCopiedWithUnderscore
         { QStringLiteral("снег.bmp"), QStringLiteral("____.bmp") },
         { QStringLiteral("ski ☃ €.bmp"), QStringLiteral("ski _ €.bmp") },
         { QString::fromUtf8("plage \xF0\x9F\x8C\x8A.bmp"), QStringLiteral("plage _.bmp") },
+        { QStringLiteral("ligne\ncoupée.bmp"), QStringLiteral("ligne_coupée.bmp") },
+        { QStringLiteral("tab\t\r.bmp"), QStringLiteral("tab__.bmp") },
+        { QStringLiteral(" espace devant.bmp"), QStringLiteral("_espace devant.bmp") },
+        { QStringLiteral("espace derrière.bmp "), QStringLiteral("espace derrière.bmp_") },
+        { QStringLiteral("'entre guillemets'"), QStringLiteral("_entre guillemets'") },
+        { QStringLiteral("\"double\""), QStringLiteral("_double\"") },
+        { QStringLiteral("l'été.bmp"), QStringLiteral("l'été.bmp") },
     };
     for (const auto& c : cases) {
         const QString source = elsewhere.file(c.chosenName);
@@ -437,7 +447,7 @@ TEST_F(GraphPassTest, NamesWindows1252CannotHoldAreStoredAndCopiedWithUnderscore
 
         dialog.Button1Click();
 
-        EXPECT_EQ(dialog.ImageName, c.storedName);
+        EXPECT_EQ(dialog.ImageName, c.storedName) << c.chosenName.toStdString();
         EXPECT_EQ(configEntry(vault::kImageKey), toCp1252(c.storedName));
         EXPECT_EQ(readAll(app.file(c.storedName)), readAll(source)) << c.storedName.toStdString();
 
@@ -448,6 +458,20 @@ TEST_F(GraphPassTest, NamesWindows1252CannotHoldAreStoredAndCopiedWithUnderscore
         EXPECT_EQ(next.ImageName, c.storedName);
         EXPECT_TRUE(next.Button2->isEnabled()) << c.chosenName.toStdString();
     }
+}
+
+TEST_F(GraphPassTest, ALineBreakInTheFolderNeverReachesTheVault)
+{
+    const QString folder = elsewhere.file(QStringLiteral("dos\nsier"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    writeBitmap(folder + "/photo.bmp");
+    chosen = folder + "/photo.bmp";
+
+    dialog.Button1Click();
+
+    EXPECT_EQ(QString::fromStdString(configEntry(vault::kPictureFolderKey)), elsewhere.path() + "dos_sier/");
+    EXPECT_EQ(configEntry(vault::kImageKey), "photo.bmp");
+    EXPECT_EQ(iniText().count(QLatin1Char('\n')), 3) << "the section's header and its two entries";
 }
 
 // --- recording and testing ---------------------------------------------------
