@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,9 @@ namespace vault {
 namespace {
 
 constexpr off_t kMaxFileSize = off_t(1) << 30;
+// Files are read in pieces of this size, through a buffer small enough to
+// stay in the processor's cache.
+constexpr std::size_t kPiece = 64 * 1024;
 
 std::function<bool(WriteStep)>& failureHook()
 {
@@ -93,9 +97,9 @@ ReadStatus readWholeFile(const QString& path, std::string& content)
     // is then written into memory once, not twice. The size may change
     // under us.
     content.reserve(static_cast<std::size_t>(st.st_size));
-    static thread_local char piece[64 * 1024];
+    const std::unique_ptr<char[]> piece(new char[kPiece]);
     for (;;) {
-        const ssize_t n = ::read(fd, piece, sizeof piece);
+        const ssize_t n = ::read(fd, piece.get(), kPiece);
         if (n == 0)
             break;
         if (n < 0) {
@@ -110,7 +114,7 @@ ReadStatus readWholeFile(const QString& path, std::string& content)
             content.clear();
             return ReadStatus::Unreadable;
         }
-        content.append(piece, static_cast<std::size_t>(n));
+        content.append(piece.get(), static_cast<std::size_t>(n));
     }
     ::close(fd);
     return ReadStatus::Ok;
@@ -130,10 +134,10 @@ bool fileHolds(const QString& path, std::string_view expected)
     }
     // Read to the end: a file that grew since fstat differs too. Opened
     // without blocking, so that a pipe at that path is seen, never read.
-    static thread_local char piece[64 * 1024];
+    const std::unique_ptr<char[]> piece(new char[kPiece]);
     bool same = true;
     for (;;) {
-        const ssize_t n = ::read(fd, piece, sizeof piece);
+        const ssize_t n = ::read(fd, piece.get(), kPiece);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -141,7 +145,7 @@ bool fileHolds(const QString& path, std::string_view expected)
             break;
         }
         const auto got = static_cast<std::size_t>(n);
-        if (got > expected.size() || std::memcmp(piece, expected.data(), got) != 0) {
+        if (got > expected.size() || std::memcmp(piece.get(), expected.data(), got) != 0) {
             same = false;
             break;
         }
