@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "encryptdecrypt.h"
+#include "filetestutil.h"
 #include "tablestore.h"
 #include "vaultlayout.h"
 
@@ -86,40 +87,6 @@ public:
 private:
     std::string m_text;
 };
-
-inline std::string readBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll().toStdString();
-}
-
-inline bool writeBytes(const QString& path, const std::string& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
-}
-
-inline mode_t fileMode(const QString& path)
-{
-    struct stat st { };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return 0;
-    return st.st_mode & 07777;
-}
-
-inline QStringList folderEntries(const QString& folder)
-{
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-inline bool runningAsRoot()
-{
-    return ::geteuid() == 0;
-}
 
 // A full disk, for root as for anyone: while it lives, no file of this
 // process grows past `bytes` (the write that would cross it fails with

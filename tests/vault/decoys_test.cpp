@@ -8,7 +8,7 @@
 #include "tempdir.h"
 #include "textconv.h"
 #include "vaultlayout.h"
-#include "vaulttestutil.h"
+#include "filetestutil.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "fileio.h"
 #include "tempdir.h"
-#include "vaulttestutil.h"
+#include "filetestutil.h"
 
 namespace {
 

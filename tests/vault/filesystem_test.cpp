@@ -3,7 +3,7 @@
 #include "filesystem.h"
 #include "tempdir.h"
 #include "vaultlayout.h"
-#include "vaulttestutil.h"
+#include "filetestutil.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "kaldrinoerror.h"
 #include "profilefile.h"
 #include "tempdir.h"
-#include "vaulttestutil.h"
+#include "filetestutil.h"
 
 namespace {
 

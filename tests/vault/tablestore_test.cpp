@@ -9,7 +9,7 @@
 #include "profilefile.h"
 #include "tempdir.h"
 #include "vaultlayout.h"
-#include "vaulttestutil.h"
+#include "filetestutil.h"
 
 namespace {
 
