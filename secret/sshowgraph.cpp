@@ -52,13 +52,14 @@ TShowGraph::TShowGraph(const MainFormFields& mainForm, QWidget* parent)
 {
     Image1->setGeometry(kImage1DesignedBounds);
     Image1->setCursor(Qt::PointingHandCursor);
-    connect(Image1, &PictureBox::pressed, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at) {
-        try {
-            Image1MouseDown(button, shift, at.x(), at.y());
-        } catch (const std::exception& error) {
-            ShowException(error);
-        }
-    });
+    connect(Image1, &PictureBox::pressed, this,
+        [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at) {
+            try {
+                Image1MouseDown(button, shift, at.x(), at.y());
+            } catch (const std::exception& error) {
+                ShowException(error);
+            }
+        });
 
     // Drawn on the window's black, above the picture: where the two overlap
     // the label takes the presses.

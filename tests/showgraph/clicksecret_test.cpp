@@ -44,15 +44,12 @@ TEST(StoredNumber, DecodesWholeNumbersAndFallsBackOtherwise)
         int expected;
     };
     const Case cases[] = {
-        { EncryptText("3"), 3 },
-        { EncryptText("-12"), -12 },
-        { EncryptText("  42"), 42 },
-        { EncryptText("$10"), 16 },
-        { "", 7 },                       // absent key
-        { EncryptText("trois"), 7 },     // decodes, not a number
-        { EncryptText("3 "), 7 },        // trailing text
+        { EncryptText("3"), 3 }, { EncryptText("-12"), -12 }, { EncryptText("  42"), 42 },
+        { EncryptText("$10"), 16 }, { "", 7 }, // absent key
+        { EncryptText("trois"), 7 }, // decodes, not a number
+        { EncryptText("3 "), 7 }, // trailing text
         { EncryptText("2147483648"), 7 }, // out of range
-        { "abcde", 7 },                  // not the cipher's digit groups
+        { "abcde", 7 }, // not the cipher's digit groups
     };
     for (const Case& c : cases)
         EXPECT_EQ(StoredNumber(c.stored, 7), c.expected) << "stored '" << c.stored << "'";

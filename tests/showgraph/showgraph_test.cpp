@@ -102,8 +102,8 @@ protected:
 
     // Shows the screen modally the way its callers do, acts inside its loop,
     // and returns once it has closed.
-    void showModally(TShowGraph& screen, const QString& mode, const QString& picture,
-                     const std::function<void()>& act)
+    void showModally(
+        TShowGraph& screen, const QString& mode, const QString& picture, const std::function<void()>& act)
     {
         screen.Mode = mode;
         screen.ImagePath = picture;
@@ -186,12 +186,13 @@ TEST_F(ShowGraph, LaysOutABlackFramelessScreenWithThePictureCentred)
         EXPECT_EQ(screen.palette().color(QPalette::Window), QColor(Qt::black));
         EXPECT_TRUE(screen.Image1->isVisible());
         EXPECT_EQ(screen.Image1->geometry(),
-                  QRect((display.width() - 640) / 2, (display.height() - 480) / 2, 640, 480));
+            QRect((display.width() - 640) / 2, (display.height() - 480) / 2, 640, 480));
         EXPECT_EQ(screen.Image1->cursor().shape(), Qt::PointingHandCursor);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-        EXPECT_EQ(screen.Label1->text(), QStringLiteral("Kaldrino - Appuyez sur la touche \"ECHAP\" de votre "
-                                                        "clavier quand vous avez fini vos clics"));
+        EXPECT_EQ(screen.Label1->text(),
+            QStringLiteral("Kaldrino - Appuyez sur la touche \"ECHAP\" de votre "
+                           "clavier quand vous avez fini vos clics"));
         EXPECT_EQ(screen.Label1->pos(), QPoint(8, 8));
         EXPECT_EQ(screen.Label1->size(), screen.Label1->sizeHint());
         EXPECT_TRUE(screen.Label1->font().bold());
@@ -220,16 +221,15 @@ TEST_F(ShowGraph, VerifiesClicksAgainstTheStoredSecret)
         { "11 px off horizontally", { { { 111, 100 } }, { { 300, 200 } }, { { 500, 400 } } }, false },
         { "11 px off vertically", { { { 100, 100 } }, { { 300, 200 } }, { { 500, 389 } } }, false },
         { "another order", { { { 300, 200 } }, { { 100, 100 } }, { { 500, 400 } } }, false },
-        { "a fourth click", { { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } }, { { 500, 400 } } }, false },
+        { "a fourth click", { { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } }, { { 500, 400 } } },
+            false },
         { "two of three", { { { 100, 100 } }, { { 300, 200 } } }, false },
         { "a wrong first click is not forgotten",
-          { { { 0, 0 } }, { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } } },
-          false },
+            { { { 0, 0 } }, { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } } }, false },
         { "any button, any modifier",
-          { { { 100, 100 }, Qt::RightButton },
-            { { 300, 200 }, Qt::MiddleButton, Qt::ControlModifier },
-            { { 500, 400 }, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier } },
-          true },
+            { { { 100, 100 }, Qt::RightButton }, { { 300, 200 }, Qt::MiddleButton, Qt::ControlModifier },
+                { { 500, 400 }, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier } },
+            true },
         { "no click", {}, false },
     };
     for (const Case& c : cases) {
@@ -249,7 +249,8 @@ TEST_F(ShowGraph, ADoubleClickIsTwoClicks)
     TShowGraph screen(fields);
 
     showModally(screen, "verif", picture, [&] {
-        QTest::mouseDClick(screen.windowHandle(), Qt::LeftButton, {}, screen.Image1->mapTo(&screen, QPoint(50, 60)));
+        QTest::mouseDClick(
+            screen.windowHandle(), Qt::LeftButton, {}, screen.Image1->mapTo(&screen, QPoint(50, 60)));
         QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
     });
 
@@ -396,8 +397,10 @@ TEST_F(ShowGraph, DamagedStoredValuesFallBackSilently)
         { "count undecodable", undecodable, EncryptText("50"), EncryptText("50"), { 50, 50 }, false },
         { "count not a number", EncryptText("un"), EncryptText("50"), EncryptText("50"), { 50, 50 }, false },
         { "x undecodable reads as -1", EncryptText("1"), undecodable, EncryptText("50"), { 9, 50 }, true },
-        { "x undecodable reads as -1, not 10", EncryptText("1"), undecodable, EncryptText("50"), { 10, 50 }, false },
-        { "y not a number reads as -1", EncryptText("1"), EncryptText("50"), EncryptText("y"), { 50, 0 }, true },
+        { "x undecodable reads as -1, not 10", EncryptText("1"), undecodable, EncryptText("50"), { 10, 50 },
+            false },
+        { "y not a number reads as -1", EncryptText("1"), EncryptText("50"), EncryptText("y"), { 50, 0 },
+            true },
         { "y missing reads as -1", EncryptText("1"), EncryptText("50"), "", { 50, 12 }, false },
     };
     for (const Case& c : cases) {
@@ -463,7 +466,7 @@ TEST_F(ShowGraph, AVaultThatCannotBeWrittenReachesTheErrorBox)
 
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text,
-              QStringLiteral("Impossible d'écrire dans %1.").arg(QDir::toNativeSeparators(vaultFile())));
+        QStringLiteral("Impossible d'écrire dans %1.").arg(QDir::toNativeSeparators(vaultFile())));
     EXPECT_EQ(screen.ClickCount, 1);
 }
 
@@ -481,7 +484,8 @@ TEST_F(ShowGraph, APictureThatFailsToDrawIsReportedOnce)
     });
 
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Erreur JPEG #"))) << messages[0].text.toStdString();
+    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Erreur JPEG #")))
+        << messages[0].text.toStdString();
     EXPECT_EQ(screen.Image1->picture(), nullptr);
 }
 
