@@ -29,6 +29,7 @@ void PictureBox::paintEvent(QPaintEvent*)
         // failure, and show the error once the paint is over.
         m_picture.reset();
         ShowExceptionLater(std::current_exception());
+        emit drawFailed();
     }
 }
 

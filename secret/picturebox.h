@@ -6,7 +6,8 @@
 
 // A picture control: draws its picture stretched into its whole rectangle
 // and reports every mouse press on it, the second press of a double click
-// included, in its own pixels.
+// included, in its own pixels. A picture that fails to draw is dropped, its
+// error shown once the paint is over, and drawFailed() is emitted.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -17,6 +18,7 @@ public:
 
 signals:
     void pressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
+    void drawFailed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -60,6 +60,16 @@ TShowGraph::TShowGraph(const MainFormFields& mainForm, QWidget* parent)
                 ShowException(error);
             }
         });
+    // A JPEG is decoded when first drawn. One that fails there leaves the
+    // showing without its picture, as a failed load does (queued: the
+    // control is not hidden from inside its own paint).
+    connect(
+        Image1, &PictureBox::drawFailed, this,
+        [this] {
+            dropPicture();
+            Recognized = false;
+        },
+        Qt::QueuedConnection);
 
     // Drawn on the window's black, above the picture: where the two overlap
     // the label takes the presses.
@@ -91,6 +101,9 @@ void TShowGraph::FormCreate()
 
 void TShowGraph::FormShow()
 {
+    // Nothing of the previous showing may stand when the load fails.
+    ClickCount = 0;
+    Recognized = false;
     LoadPicture(ImagePath);
     if (Mode == QLatin1String("verif")) {
         const TIniFile ini(vaultFile());
@@ -102,22 +115,37 @@ void TShowGraph::FormShow()
 
 void TShowGraph::LoadPicture(const QString& path)
 {
-    if (!FileExists(path)) {
-        Image1->hide();
+    // The previous picture goes first: after a failed load the screen shows
+    // none, and no press can count as a click.
+    dropPicture();
+    if (!FileExists(path))
         return;
-    }
     const WaitCursor wait;
-    Image1->show();
     PicturePtr picture = LoadPictureFile(path);
     const QSize natural = picture->naturalSize();
     const QSize fitted = FitPicture(natural.width(), natural.height(), width(), height());
-    // Only a picture that loaded and fitted replaces the one shown before.
     Image1->setGeometry(QRect(CentredPosition(fitted, width(), height()), fitted));
     Image1->setPicture(std::move(picture));
+    Image1->show();
+}
+
+bool TShowGraph::pictureShown() const
+{
+    return Image1->picture() != nullptr;
+}
+
+void TShowGraph::dropPicture()
+{
+    Image1->hide();
+    Image1->setPicture(nullptr);
 }
 
 void TShowGraph::Image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y)
 {
+    // Only a press on a picture is a click: not one on the black screen
+    // left by a picture that failed to load or to draw.
+    if (!pictureShown())
+        return;
     ++ClickCount;
     const std::int32_t n = ClickCount;
 
@@ -153,6 +181,9 @@ void TShowGraph::FormKeyDown(int key, Qt::KeyboardModifiers)
 
 void TShowGraph::FormClose()
 {
+    // Clicks on a picture that was not there recognise nothing.
+    if (!pictureShown())
+        Recognized = false;
     if (ClickCount == 0)
         Recognized = false;
     if (ClickCount != ExpectedClicks)

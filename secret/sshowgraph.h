@@ -42,6 +42,11 @@ protected:
 
 private:
     QString vaultFile() const;
+    // The picture of this showing loaded and has not failed to draw: the
+    // picture control holds it.
+    bool pictureShown() const;
+    // Hides Image1 and forgets its picture.
+    void dropPicture();
 
     const MainFormFields& m_mainForm;
 };

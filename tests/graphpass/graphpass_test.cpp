@@ -629,3 +629,76 @@ TEST_F(GraphPassTest, QuitAnsweredYesTerminates)
 }
 
 } // namespace
+
+// --- testing with a picture that no longer loads ------------------------------
+
+namespace {
+
+// A passed test leaves the screen with a result; a test on a picture that
+// then fails to load must not show that result again, whether the user
+// presses Escape at once or clicks where the old picture was.
+TEST_F(GraphPassTest, TestingWithAPictureThatFailsToLoadIsNeverRecognised)
+{
+    const QString bravo = QStringLiteral("Bravo, le code secret a bien été reconnu !");
+    const QString refused
+        = QStringLiteral("Le code secret n'a pas été reconnu.\rVous devriez retester ou recommencer la "
+                         "procédure d'enregistrement avec quelque chose de plus simple.");
+    const QPoint storedPoint(20, 30);
+    {
+        TIniFile ini(fields.IniPath);
+        ini.WriteEntry(vault::SecretSection(), EncryptText("nb"), EncryptText("1"));
+        ini.WriteEntry(vault::SecretSection(), EncryptText("x1"), EncryptText("20"));
+        ini.WriteEntry(vault::SecretSection(), EncryptText("y1"), EncryptText("30"));
+        ini.UpdateFile();
+    }
+    auto clickAt = [this](QPoint inPicture) {
+        QTest::mouseClick(
+            screen.windowHandle(), Qt::LeftButton, {}, screen.Image1->mapTo(&screen, inPicture));
+    };
+
+    struct {
+        const char* name;
+        bool clickTheOldPoint;
+    } cases[] = { { "Escape at once", false }, { "a click where the old picture was", true } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBitmap(app.file("p.bmp"), 64, 48);
+        writeConfig(vault::kImageKey, "p.bmp");
+        dialog.RefreshButtons();
+        ASSERT_TRUE(dialog.Button3->isEnabled());
+        messages.clear();
+        whenShown(&screen, [&] {
+            clickAt(storedPoint);
+            QTest::keyClick(&screen, Qt::Key_Escape);
+        });
+        dialog.Button3->click();
+        ASSERT_EQ(messages.size(), 2u);
+        ASSERT_EQ(messages[1].text.toStdString(), bravo.toStdString())
+            << "the passing test the case starts from";
+
+        // A ".jpg" holding PNG bytes: the name is accepted, the load fails.
+        QFile::copy(fixturePath("picture.png"), app.file("photo.jpg"));
+        writeConfig(vault::kImageKey, "photo.jpg");
+        dialog.RefreshButtons();
+        ASSERT_TRUE(dialog.Button3->isEnabled());
+        messages.clear();
+        whenShown(&screen, [&] {
+            if (c.clickTheOldPoint)
+                clickAt(storedPoint);
+            QTest::keyClick(&screen, Qt::Key_Escape);
+        });
+        dialog.Button3->click();
+
+        ASSERT_EQ(messages.size(), 3u);
+        EXPECT_EQ(messages[0].kind, MsgKind::Information);
+        EXPECT_TRUE(messages[1].text.startsWith(QStringLiteral("Erreur JPEG #")))
+            << messages[1].text.toStdString();
+        EXPECT_EQ(messages[1].kind, MsgKind::Error);
+        EXPECT_EQ(messages[2].text.toStdString(), refused.toStdString());
+        EXPECT_EQ(messages[2].kind, MsgKind::Warning);
+        EXPECT_FALSE(screen.isVisible());
+        QFile::remove(app.file("photo.jpg"));
+    }
+}
+
+} // namespace

@@ -13,6 +13,7 @@
 #include "decoys.h"
 #include "desktop.h"
 #include "encryptdecrypt.h"
+#include "filetestutil.h"
 #include "inifile.h"
 #include "mainformfields.h"
 #include "messagebox.h"
@@ -415,44 +416,61 @@ TEST_F(ShowGraph, DamagedStoredValuesFallBackSilently)
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(ShowGraph, ALoadErrorIsShownAndTheStateKeepsItsValues)
+// A showing whose picture fails to load must not inherit the previous
+// showing's result: the old picture goes, no press counts, nothing is
+// recorded, and Escape leaves the secret unrecognised.
+TEST_F(ShowGraph, ALoadErrorLeavesNothingOfThePreviousShowing)
 {
     const QString picture = makePicture("photo.bmp", QSize(640, 480));
+    const std::vector<Press> secret { { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } } };
     storeSecret(kSecret);
     TShowGraph screen(fields);
-    EXPECT_TRUE(verify(screen, picture, { { { 100, 100 } }, { { 300, 200 } }, { { 500, 400 } } }));
-    const QRect placed = screen.Image1->geometry();
 
     struct Case {
         QString file;
-        QString message;
+        QString message; // the start of the error shown
     };
     const Case cases[] = {
+        { folder.copyFixture("picture.png", "png-bytes.jpg"), "Erreur JPEG #" },
         { folder.copyFixture("picture.png"), "Extension de fichier graphique inconnue (.png)" },
         { folder.copyFixture("damaged.bmp"), "Image bitmap incorrecte." },
         { folder.copyFixture("empty.bmp"), "Opération en virgule flottante incorrecte." },
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file.toStdString());
-        messages.clear();
-        storeSecret({ { 1, 1 } }); // would change ExpectedClicks if it were read
-        bool shown = false;
-        int countWhileShown = -1;
-        showModally(screen, "verif", c.file, [&] {
-            shown = screen.isVisible();
-            countWhileShown = screen.ClickCount;
-            QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
-        });
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, c.message);
-        EXPECT_EQ(messages[0].kind, MsgKind::Error);
-        EXPECT_TRUE(shown);
-        EXPECT_EQ(countWhileShown, 3);
-        EXPECT_EQ(screen.ExpectedClicks, 3);
-        EXPECT_TRUE(screen.Image1->isVisible() || !screen.isVisible());
-        EXPECT_EQ(screen.Image1->geometry(), placed);
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        storeSecret(kSecret);
+    for (const char* mode : { "verif", "creer" }) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(mode) + " " + c.file.toStdString());
+            ASSERT_TRUE(verify(screen, picture, secret));
+            messages.clear();
+            storeSecret({ { 1, 1 } }); // would change ExpectedClicks if it were read
+            const std::string vaultBefore = readBytes(vaultFile());
+            bool shown = false;
+            bool imageShown = true;
+            int countWhileShown = -1;
+
+            showModally(screen, mode, c.file, [&] {
+                shown = screen.isVisible();
+                imageShown = screen.Image1->isVisible();
+                countWhileShown = screen.ClickCount;
+                // Where the old picture was, on its stored points.
+                for (const Press& p : secret)
+                    press(screen, p);
+                QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+            });
+
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(messages[0].text.startsWith(c.message)) << messages[0].text.toStdString();
+            EXPECT_EQ(messages[0].kind, MsgKind::Error);
+            EXPECT_TRUE(shown);
+            EXPECT_FALSE(imageShown);
+            EXPECT_EQ(screen.Image1->picture(), nullptr);
+            EXPECT_EQ(countWhileShown, 0);
+            EXPECT_EQ(screen.ClickCount, 0);
+            EXPECT_FALSE(screen.Recognized);
+            EXPECT_EQ(screen.ExpectedClicks, 3);
+            EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+            EXPECT_TRUE(readBytes(vaultFile()) == vaultBefore) << "a press was recorded";
+            storeSecret(kSecret);
+        }
     }
 }
 
@@ -487,6 +505,39 @@ TEST_F(ShowGraph, APictureThatFailsToDrawIsReportedOnce)
     EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Erreur JPEG #")))
         << messages[0].text.toStdString();
     EXPECT_EQ(screen.Image1->picture(), nullptr);
+}
+
+// A JPEG that fails only when drawn leaves the screen as a failed load
+// does: presses on the black where it was, whether they come before the
+// picture is taken away or after, record and recognise nothing.
+TEST_F(ShowGraph, APictureThatFailsToDrawTakesNoClicks)
+{
+    const QString picture = folder.copyFixture("noquant.jpg"); // 64 x 48
+    storeSecret({ { 10, 10 }, { 10, 10 } });
+    const std::string vaultBefore = readBytes(vaultFile());
+
+    for (const char* mode : { "verif", "creer" }) {
+        SCOPED_TRACE(mode);
+        messages.clear();
+        TShowGraph screen(fields);
+        bool imageShownAfterFailure = true;
+        showModally(screen, mode, picture, [&] {
+            QTest::qWait(50);
+            screen.Image1->repaint();
+            press(screen, { { 10, 10 } }); // before the failure's queued handling
+            QTest::qWait(50);
+            imageShownAfterFailure = screen.Image1->isVisible();
+            press(screen, { { 10, 10 } });
+            QTest::keyClick(screen.windowHandle(), Qt::Key_Escape);
+        });
+
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Erreur JPEG #")));
+        EXPECT_FALSE(imageShownAfterFailure);
+        EXPECT_EQ(screen.ClickCount, 0);
+        EXPECT_FALSE(screen.Recognized);
+        EXPECT_TRUE(readBytes(vaultFile()) == vaultBefore) << "a press was recorded";
+    }
 }
 
 } // namespace
