@@ -150,7 +150,9 @@ void TShowGraph::Image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int X, 
     const std::int32_t n = ClickCount;
 
     if (Mode == QLatin1String("creer")) {
-        // Decoys and the click's three keys land in one write of the file.
+        // Decoys, the click's three keys and the size the picture is shown
+        // at land in one write of the file: positions are in the fitted
+        // picture's pixels, and the fitted size follows the display.
         const QString path = vaultFile();
         TIniFile ini(path);
         WriteDecoys(path);
@@ -158,6 +160,8 @@ void TShowGraph::Image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int X, 
         ini.WriteEntry(section, scrambled("nb"), scrambled(IntToText(n)));
         ini.WriteEntry(section, scrambled(rankedKey('x', n)), scrambled(IntToText(X)));
         ini.WriteEntry(section, scrambled(rankedKey('y', n)), scrambled(IntToText(Y)));
+        ini.WriteEntry(section, scrambled(kShownWidthKey), scrambled(IntToText(Image1->width())));
+        ini.WriteEntry(section, scrambled(kShownHeightKey), scrambled(IntToText(Image1->height())));
         ini.UpdateFile();
     } else if (Mode == QLatin1String("verif")) {
         if (ClickCount > ExpectedClicks) {
@@ -168,7 +172,11 @@ void TShowGraph::Image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int X, 
         const std::string& section = vault::SecretSection();
         const std::int32_t rx = StoredNumber(ini.ReadEntry(section, scrambled(rankedKey('x', n))), -1);
         const std::int32_t ry = StoredNumber(ini.ReadEntry(section, scrambled(rankedKey('y', n))), -1);
-        if (!ClickMatches(rx, ry, X, Y))
+        const std::optional<QSize> recorded
+            = StoredPictureSize(ini.ReadEntry(section, scrambled(kShownWidthKey)),
+                ini.ReadEntry(section, scrambled(kShownHeightKey)));
+        const QPoint click = ClickInRecordedPicture(QPoint(X, Y), Image1->size(), recorded);
+        if (!ClickMatches(rx, ry, click.x(), click.y()))
             Recognized = false;
     }
 }

@@ -243,6 +243,67 @@ TEST_F(ShowGraph, VerifiesClicksAgainstTheStoredSecret)
     EXPECT_TRUE(messages.empty());
 }
 
+// The clicks are stored in the pixels of the picture as fitted to the
+// display, and a display of another size fits it to another size: the
+// recorded size lets the same spots of the picture match there.
+TEST_F(ShowGraph, ASecretRecordedOnAnotherDisplayMatchesTheSameSpots)
+{
+    const QString picture = makePicture("large.bmp", QSize(1600, 1200));
+    const QSize small(320, 240);
+    const QSize large(640, 480);
+    // Spots of the picture file, and where each display shows them.
+    const std::vector<QPoint> spots { { 160, 120 }, { 800, 600 }, { 1500, 1125 } };
+    auto shownOn = [&](QSize display, QPoint offset = {}) {
+        std::vector<Press> presses;
+        for (const QPoint& spot : spots)
+            presses.push_back({ spot * display.width() / 1600 + offset });
+        return presses;
+    };
+    auto pointsOn = [&](QSize display) {
+        std::vector<QPoint> points;
+        for (const Press& p : shownOn(display))
+            points.push_back(p.at);
+        return points;
+    };
+
+    struct Case {
+        const char* name;
+        QSize recordOn, verifyOn;
+        std::vector<Press> presses;
+        bool sizeKept; // false: stored as before the size was kept
+        bool recognized;
+    };
+    const Case cases[] = {
+        { "same spots, larger display", small, large, shownOn(large), true, true },
+        { "same spots, smaller display", large, small, shownOn(small), true, true },
+        { "10 recorded pixels off", small, large, shownOn(large, { 20, -20 }), true, true },
+        { "11 recorded pixels off", small, large, shownOn(large, { 22, 0 }), true, false },
+        { "11 recorded pixels off vertically", small, large, shownOn(large, { 0, -22 }), true, false },
+        { "no size stored: positions compared as they are", small, large, shownOn(large), false, false },
+        { "no size stored, same display", large, large, shownOn(large), false, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(vaultFile());
+        if (c.sizeKept) {
+            TShowGraph recording(fields);
+            recording.setGeometry(QRect(QPoint(0, 0), c.recordOn));
+            record(recording, picture, pointsOn(c.recordOn));
+            ASSERT_EQ(recording.Image1->size(), c.recordOn);
+            EXPECT_EQ(stored("largeur"), std::to_string(c.recordOn.width()));
+            EXPECT_EQ(stored("hauteur"), std::to_string(c.recordOn.height()));
+        } else {
+            storeSecret(pointsOn(c.recordOn));
+        }
+
+        TShowGraph verifying(fields);
+        verifying.setGeometry(QRect(QPoint(0, 0), c.verifyOn));
+        EXPECT_EQ(verify(verifying, picture, c.presses), c.recognized);
+        EXPECT_EQ(verifying.Image1->size(), c.verifyOn);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(ShowGraph, ADoubleClickIsTwoClicks)
 {
     const QString picture = makePicture("photo.bmp", QSize(640, 480));
@@ -329,6 +390,9 @@ TEST_F(ShowGraph, RecordsEachClickAfterItsDecoys)
         EXPECT_EQ(stored("x" + std::to_string(n)), std::to_string(kSecret[n - 1].x()));
         EXPECT_EQ(stored("y" + std::to_string(n)), std::to_string(kSecret[n - 1].y()));
     }
+    // The size the picture was shown at, with the clicks.
+    EXPECT_EQ(stored("largeur"), "640");
+    EXPECT_EQ(stored("hauteur"), "480");
 
     // New keys join the end of the section, so each click's decoys stand
     // before its own keys: at least one decoy (a number) precedes "nb", and
@@ -347,7 +411,7 @@ TEST_F(ShowGraph, RecordsEachClickAfterItsDecoys)
     EXPECT_EQ(at("y2"), at("x2") + 1);
     EXPECT_GT(decoysBetween(at("y2"), at("x3")), 0);
     EXPECT_EQ(at("y3"), at("x3") + 1);
-    EXPECT_EQ(size_t(std::count_if(keys.begin(), keys.end(), isDecoy)) + 7, keys.size());
+    EXPECT_EQ(size_t(std::count_if(keys.begin(), keys.end(), isDecoy)) + 9, keys.size());
 }
 
 TEST_F(ShowGraph, AShorterRecordingLeavesTheOlderPointsUnused)
