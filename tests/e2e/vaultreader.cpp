@@ -60,7 +60,8 @@ void classifySecretKeys(const QString& iniPath, VaultContents& contents)
     if (!file.open(QIODevice::ReadOnly))
         return;
     const ProfileFile profile = ProfileFile::parse(file.readAll().toStdString());
-    static const QRegularExpression realKey(QStringLiteral(R"(^(lignes|nb|c[01]l\d+|[xy]\d+)$)"));
+    static const QRegularExpression realKey(
+        QStringLiteral(R"(^(lignes|nb|c[01]l\d+|[xy]\d+|largeur|hauteur)$)"));
     for (const std::string& key : profile.keys(vault::SecretSection())) {
         try {
             const std::string plain = DecryptText(key);
@@ -98,6 +99,10 @@ VaultContents readVault(const QString& iniPath)
             contents.clicks.emplace_back(storedNumber(ini, "x" + std::to_string(n)).value_or(-1),
                 storedNumber(ini, "y" + std::to_string(n)).value_or(-1));
         }
+        const std::optional<int> width = storedNumber(ini, "largeur");
+        const std::optional<int> height = storedNumber(ini, "hauteur");
+        if (width || height)
+            contents.recordedSize = QSize(width.value_or(-1), height.value_or(-1));
     }
 
     RowTable table;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -17,6 +18,7 @@ struct VaultContents {
     bool hasSecret = false;
     std::optional<int> clickCount; // "nb"
     std::vector<QPoint> clicks; // "x1", "y1" ... up to "nb"
+    std::optional<QSize> recordedSize; // "largeur", "hauteur": the picture's size while recording
     std::vector<Entry> table; // as LoadTable rebuilds it, header row first
     int decoys = 0; // keys that decode to a number from 1 to 1000
     QStringList oddities; // secret keys or decoy values that fit no rule
