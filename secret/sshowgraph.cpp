@@ -60,14 +60,15 @@ TShowGraph::TShowGraph(const MainFormFields& mainForm, QWidget* parent)
                 ShowException(error);
             }
         });
-    // A JPEG is decoded when first drawn. One that fails there leaves the
-    // showing without its picture, as a failed load does (queued: the
-    // control is not hidden from inside its own paint).
+    // A JPEG is decoded when first drawn. One that fails there is dropped
+    // by the control, which leaves the showing without its picture, as a
+    // failed load does. Queued: the control is not hidden from inside its
+    // own paint.
     connect(
         Image1, &PictureBox::drawFailed, this,
         [this] {
-            dropPicture();
-            Recognized = false;
+            if (!pictureShown())
+                Image1->hide();
         },
         Qt::QueuedConnection);
 
@@ -109,7 +110,6 @@ void TShowGraph::FormShow()
         const TIniFile ini(vaultFile());
         ExpectedClicks = StoredNumber(ini.ReadEntry(vault::SecretSection(), scrambled("nb")), 0);
     }
-    ClickCount = 0;
     Recognized = true;
 }
 

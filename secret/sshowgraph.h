@@ -14,6 +14,12 @@ struct MainFormFields;
 // mode it is compared with the stored point of the same rank. Escape ends
 // both. Callers set ImagePath and Mode, show it through ExecModal and read
 // Recognized afterwards; it gives no feedback while the user clicks.
+//
+// Positions are in the pixels of the picture as fitted to the display. A
+// recording also keeps that fitted size, and a verification on a display
+// that fits the picture to another size scales its clicks back to it.
+// A showing whose picture fails to load or to draw shows none, counts no
+// click and is never recognised.
 class TShowGraph : public QDialog {
     Q_OBJECT
 public:
