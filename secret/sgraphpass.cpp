@@ -1,7 +1,8 @@
 #include "sgraphpass.h"
 
 #include <QCloseEvent>
-#include <QFile>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -11,20 +12,18 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSvgRenderer>
-#include <QTemporaryFile>
 #include <algorithm>
-#include <filesystem>
-#include <unistd.h>
 
 #include "cp1252.h"
+#include "filecopy.h"
 #include "filesystem.h"
 #include "fonts.h"
 #include "inifile.h"
 #include "mainformfields.h"
 #include "messagebox.h"
 #include "mypicturesfolder.h"
-#include "picturename.h"
 #include "picturechooser.h"
+#include "picturename.h"
 #include "setupresources.h"
 #include "sshowgraph.h"
 #include "termination.h"
@@ -67,11 +66,6 @@ QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& bound
     button->setDefault(false);
     button->setGeometry(bounds);
     return button;
-}
-
-std::filesystem::path nativePath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 } // namespace
@@ -210,23 +204,40 @@ void TGraphPass::Button1Click()
     }
     OpenPictureDialog1->InitialDir = FolderExists(PictureFolder) ? PictureFolder : MyPicturesFolder();
 
-    if (OpenPictureDialog1->Execute()) {
-        const QString chosen = OpenPictureDialog1->FileName;
-        const qsizetype cut = chosen.lastIndexOf(QLatin1Char('/'));
-        ImageName = StorablePictureName(chosen.mid(cut + 1));
-        {
-            TIniFile ini(vault::vaultPath(m_mainForm.AppDir));
-            ini.WriteEntry(vault::kConfigSection, vault::kPictureFolderKey,
-                toCp1252(StorablePictureFolder(chosen.left(cut + 1))));
-            ini.WriteEntry(vault::kConfigSection, vault::kImageKey, toCp1252(ImageName));
-            ini.UpdateFile();
-        }
-        // A file that happens to be named like the vault must not replace it.
-        const QString target = picturePath();
-        if (target != vault::vaultPath(m_mainForm.AppDir))
-            CopyPictureOver(chosen, target);
-    }
+    if (OpenPictureDialog1->Execute())
+        takePicture(OpenPictureDialog1->FileName);
     RefreshButtons();
+}
+
+void TGraphPass::takePicture(const QString& chosen)
+{
+    const qsizetype cut = chosen.lastIndexOf(QLatin1Char('/'));
+    const QString name = StorablePictureName(chosen.mid(cut + 1));
+    if (IsReservedPictureName(name, QFileInfo(QCoreApplication::applicationFilePath()).fileName())) {
+        MessageDlg(QStringLiteral("Le nom de l'image %1 est réservé aux fichiers de Kaldrino. Renommez "
+                                  "l'image puis choisissez-la de nouveau.")
+                       .arg(name),
+            MsgKind::Warning, MsgButtons::Ok);
+        return;
+    }
+    // The copy lands before the vault names it: a name without its picture
+    // would make the next start take the secret for lost.
+    try {
+        vault::copyFileOver(chosen, m_mainForm.AppDir + name);
+    } catch (const vault::FileCopyError& error) {
+        MessageDlg(QStringLiteral("Impossible de copier l'image ") + QDir::toNativeSeparators(chosen)
+                + QChar(13) + QString::fromStdString(error.message()),
+            MsgKind::Warning, MsgButtons::Ok);
+        return;
+    }
+    {
+        TIniFile ini(vault::vaultPath(m_mainForm.AppDir));
+        ini.WriteEntry(vault::kConfigSection, vault::kPictureFolderKey,
+            toCp1252(StorablePictureFolder(chosen.left(cut + 1))));
+        ini.WriteEntry(vault::kConfigSection, vault::kImageKey, toCp1252(name));
+        ini.UpdateFile();
+    }
+    ImageName = name;
 }
 
 void TGraphPass::Button2Click()
@@ -324,37 +335,4 @@ void TGraphPass::keyPressEvent(QKeyEvent* event)
         break;
     }
     QDialog::keyPressEvent(event);
-}
-
-bool CopyPictureOver(const QString& source, const QString& target)
-{
-    std::error_code error;
-    if (std::filesystem::equivalent(nativePath(source), nativePath(target), error))
-        return true;
-
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    // QTemporaryFile creates the file readable and writable by its owner only.
-    QTemporaryFile out(QFileInfo(target).absolutePath() + QStringLiteral("/.kaldrino-picture-XXXXXX"));
-    if (!out.open())
-        return false;
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 read = in.read(buffer, sizeof buffer);
-        if (read < 0)
-            return false;
-        if (read == 0)
-            break;
-        if (out.write(buffer, read) != read)
-            return false;
-    }
-    if (!out.flush() || ::fsync(out.handle()) != 0)
-        return false;
-    out.close();
-    std::filesystem::rename(nativePath(out.fileName()), nativePath(target), error);
-    if (error)
-        return false;
-    out.setAutoRemove(false);
-    return true;
 }

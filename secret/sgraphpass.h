@@ -56,13 +56,9 @@ protected:
 private:
     void buildControls();
     QString picturePath() const;
+    // Copies the chosen file into AppDir, then names it in the vault.
+    void takePicture(const QString& chosen);
 
     MainFormFields& m_mainForm;
     TShowGraph& m_showGraph;
 };
-
-// Copies source to target atomically (a temporary file beside target, then
-// a rename over it), readable and writable by the owner only. Leaves target
-// untouched when it already is source. Returns false on failure; target is
-// then as it was.
-bool CopyPictureOver(const QString& source, const QString& target);
