@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "cp1252.h"
+#include "errordisplay.h"
 #include "filecopy.h"
 #include "filesystem.h"
 #include "fonts.h"
@@ -162,11 +163,22 @@ void TGraphPass::buildControls()
     setTabOrder(Button3, Button4);
     setTabOrder(Button4, Button6);
 
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+    // An exception must not travel back through Qt's signal machinery: each
+    // button shows its own errors, and the dialog goes on.
+    const auto bind = [this](QPushButton* button, void (TGraphPass::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            try {
+                (this->*handler)();
+            } catch (const std::exception& error) {
+                ShowException(error);
+            }
+        });
+    };
+    bind(Button1, &TGraphPass::Button1Click);
+    bind(Button2, &TGraphPass::Button2Click);
+    bind(Button3, &TGraphPass::Button3Click);
+    bind(Button4, &TGraphPass::Button4Click);
+    bind(Button6, &TGraphPass::Button6Click);
 
     OpenPictureDialog1 = new TOpenPictureDialog(this);
     OpenPictureDialog1->setObjectName(QStringLiteral("OpenPictureDialog1"));

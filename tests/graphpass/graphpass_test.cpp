@@ -495,6 +495,34 @@ TEST_F(GraphPassTest, APictureNamedLikeTheProgramsOwnFilesIsRefused)
     }
 }
 
+// A vault that cannot be written is reported by the button itself, through
+// the default error display; nothing travels back through Qt's signals, and
+// the dialog goes on.
+TEST_F(GraphPassTest, AButtonShowsItsOwnErrorsAndTheDialogGoesOn)
+{
+    QDir(app.path()).mkdir(vault::kFileName); // the vault's name is taken by a folder
+    writeBitmap(elsewhere.file("photo.bmp"));
+    chosen = elsewhere.file("photo.bmp");
+    bool stillOpen = false;
+    whenShown(&dialog, [&] {
+        QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+        stillOpen = dialog.isVisible();
+        EXPECT_NO_THROW(dialog.Button1->click()) << "the error went through the signal";
+        dialog.close();
+    });
+
+    ExecModal(dialog);
+
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(messages.size(), 2u);
+    for (const MessageRecord& m : messages) {
+        EXPECT_EQ(m.text, "Impossible d'écrire dans " + fields.IniPath + ".");
+        EXPECT_EQ(m.kind, MsgKind::Error);
+        EXPECT_EQ(m.buttons, MsgButtons::Ok);
+    }
+    EXPECT_FALSE(fields.AccessGranted);
+}
+
 // Whatever the chosen file is called, the stored name reads back as it was
 // and finds the copy: otherwise the next start would take the picture for
 // deleted and erase the secret section, table included.
