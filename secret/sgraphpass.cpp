@@ -1,7 +1,8 @@
 #include "sgraphpass.h"
 
 #include <QCloseEvent>
-#include <QFile>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -11,12 +12,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSvgRenderer>
-#include <QTemporaryFile>
 #include <algorithm>
-#include <filesystem>
-#include <unistd.h>
 
 #include "cp1252.h"
+#include "errordisplay.h"
+#include "filecopy.h"
 #include "filesystem.h"
 #include "fonts.h"
 #include "inifile.h"
@@ -24,6 +24,7 @@
 #include "messagebox.h"
 #include "mypicturesfolder.h"
 #include "picturechooser.h"
+#include "picturename.h"
 #include "setupresources.h"
 #include "sshowgraph.h"
 #include "termination.h"
@@ -66,11 +67,6 @@ QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& bound
     button->setDefault(false);
     button->setGeometry(bounds);
     return button;
-}
-
-std::filesystem::path nativePath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 } // namespace
@@ -167,11 +163,22 @@ void TGraphPass::buildControls()
     setTabOrder(Button3, Button4);
     setTabOrder(Button4, Button6);
 
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+    // An exception must not travel back through Qt's signal machinery: each
+    // button shows its own errors, and the dialog goes on.
+    const auto bind = [this](QPushButton* button, void (TGraphPass::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            try {
+                (this->*handler)();
+            } catch (const std::exception& error) {
+                ShowException(error);
+            }
+        });
+    };
+    bind(Button1, &TGraphPass::Button1Click);
+    bind(Button2, &TGraphPass::Button2Click);
+    bind(Button3, &TGraphPass::Button3Click);
+    bind(Button4, &TGraphPass::Button4Click);
+    bind(Button6, &TGraphPass::Button6Click);
 
     OpenPictureDialog1 = new TOpenPictureDialog(this);
     OpenPictureDialog1->setObjectName(QStringLiteral("OpenPictureDialog1"));
@@ -209,23 +216,40 @@ void TGraphPass::Button1Click()
     }
     OpenPictureDialog1->InitialDir = FolderExists(PictureFolder) ? PictureFolder : MyPicturesFolder();
 
-    if (OpenPictureDialog1->Execute()) {
-        const QString chosen = OpenPictureDialog1->FileName;
-        const qsizetype cut = chosen.lastIndexOf(QLatin1Char('/'));
-        ImageName = StorablePictureName(chosen.mid(cut + 1));
-        {
-            TIniFile ini(vault::vaultPath(m_mainForm.AppDir));
-            ini.WriteEntry(vault::kConfigSection, vault::kPictureFolderKey,
-                toCp1252(StorablePictureFolder(chosen.left(cut + 1))));
-            ini.WriteEntry(vault::kConfigSection, vault::kImageKey, toCp1252(ImageName));
-            ini.UpdateFile();
-        }
-        // A file that happens to be named like the vault must not replace it.
-        const QString target = picturePath();
-        if (target != vault::vaultPath(m_mainForm.AppDir))
-            CopyPictureOver(chosen, target);
-    }
+    if (OpenPictureDialog1->Execute())
+        takePicture(OpenPictureDialog1->FileName);
     RefreshButtons();
+}
+
+void TGraphPass::takePicture(const QString& chosen)
+{
+    const qsizetype cut = chosen.lastIndexOf(QLatin1Char('/'));
+    const QString name = StorablePictureName(chosen.mid(cut + 1));
+    if (IsReservedPictureName(name, QFileInfo(QCoreApplication::applicationFilePath()).fileName())) {
+        MessageDlg(QStringLiteral("Le nom de l'image %1 est réservé aux fichiers de Kaldrino. Renommez "
+                                  "l'image puis choisissez-la de nouveau.")
+                       .arg(name),
+            MsgKind::Warning, MsgButtons::Ok);
+        return;
+    }
+    // The copy lands before the vault names it: a name without its picture
+    // would make the next start take the secret for lost.
+    try {
+        vault::copyFileOver(chosen, m_mainForm.AppDir + name);
+    } catch (const vault::FileCopyError& error) {
+        MessageDlg(QStringLiteral("Impossible de copier l'image ") + QDir::toNativeSeparators(chosen)
+                + QChar(13) + QString::fromStdString(error.message()),
+            MsgKind::Warning, MsgButtons::Ok);
+        return;
+    }
+    {
+        TIniFile ini(vault::vaultPath(m_mainForm.AppDir));
+        ini.WriteEntry(vault::kConfigSection, vault::kPictureFolderKey,
+            toCp1252(StorablePictureFolder(chosen.left(cut + 1))));
+        ini.WriteEntry(vault::kConfigSection, vault::kImageKey, toCp1252(name));
+        ini.UpdateFile();
+    }
+    ImageName = name;
 }
 
 void TGraphPass::Button2Click()
@@ -323,80 +347,4 @@ void TGraphPass::keyPressEvent(QKeyEvent* event)
         break;
     }
     QDialog::keyPressEvent(event);
-}
-
-namespace {
-
-// A control character (a line break above all) would split the vault's
-// line in two.
-bool storableInVault(QChar c)
-{
-    return c.unicode() >= 0x20 && isCp1252Representable(c);
-}
-
-} // namespace
-
-QString StorablePictureName(const QString& bareName)
-{
-    QString name;
-    name.reserve(bareName.size());
-    for (qsizetype i = 0; i < bareName.size(); ++i) {
-        const QChar c = bareName.at(i);
-        if (c.isHighSurrogate() && i + 1 < bareName.size() && bareName.at(i + 1).isLowSurrogate())
-            ++i; // one character, one "_"
-        name += storableInVault(c) ? c : QLatin1Char('_');
-    }
-    // The vault reads a value without the blanks around it and without
-    // quotes that open and close it: such a name would not find its copy.
-    if (!name.isEmpty() && name.front() == QLatin1Char(' '))
-        name.front() = QLatin1Char('_');
-    if (!name.isEmpty() && name.back() == QLatin1Char(' '))
-        name.back() = QLatin1Char('_');
-    if (name.size() >= 2 && (name.front() == QLatin1Char('"') || name.front() == QLatin1Char('\''))
-        && name.back() == name.front())
-        name.front() = QLatin1Char('_');
-    return name;
-}
-
-QString StorablePictureFolder(const QString& folder)
-{
-    QString stored = folder;
-    for (QChar& c : stored) {
-        if (c.unicode() < 0x20)
-            c = QLatin1Char('_');
-    }
-    return stored;
-}
-
-bool CopyPictureOver(const QString& source, const QString& target)
-{
-    std::error_code error;
-    if (std::filesystem::equivalent(nativePath(source), nativePath(target), error))
-        return true;
-
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    // QTemporaryFile creates the file readable and writable by its owner only.
-    QTemporaryFile out(QFileInfo(target).absolutePath() + QStringLiteral("/.kaldrino-picture-XXXXXX"));
-    if (!out.open())
-        return false;
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 read = in.read(buffer, sizeof buffer);
-        if (read < 0)
-            return false;
-        if (read == 0)
-            break;
-        if (out.write(buffer, read) != read)
-            return false;
-    }
-    if (!out.flush() || ::fsync(out.handle()) != 0)
-        return false;
-    out.close();
-    std::filesystem::rename(nativePath(out.fileName()), nativePath(target), error);
-    if (error)
-        return false;
-    out.setAutoRemove(false);
-    return true;
 }

@@ -56,24 +56,9 @@ protected:
 private:
     void buildControls();
     QString picturePath() const;
+    // Copies the chosen file into AppDir, then names it in the vault.
+    void takePicture(const QString& chosen);
 
     MainFormFields& m_mainForm;
     TShowGraph& m_showGraph;
 };
-
-// The name under which a chosen picture is copied and stored: its bare
-// name, with "_" in place of each character the vault's Windows-1252 text
-// cannot hold, of control characters, of a blank at either end and of an
-// opening quote matched by a closing one, so that the stored name reads
-// back as it was and finds the copy again.
-QString StorablePictureName(const QString& bareName);
-
-// The chosen picture's folder as stored, the chooser's next starting place:
-// control characters become "_", so that no line break reaches the vault.
-QString StorablePictureFolder(const QString& folder);
-
-// Copies source to target atomically (a temporary file beside target, then
-// a rename over it), readable and writable by the owner only. Leaves target
-// untouched when it already is source. Returns false on failure; target is
-// then as it was.
-bool CopyPictureOver(const QString& source, const QString& target);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,9 +13,11 @@
 #include <QTimer>
 #include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "cp1252.h"
 #include "encryptdecrypt.h"
+#include "fileio.h"
 #include "fonts.h"
 #include "inifile.h"
 #include "kaldrinoerror.h"
@@ -384,39 +387,140 @@ TEST_F(GraphPassTest, ChoosingAPictureReplacesAnOlderCopy)
     EXPECT_EQ(readAll(app.file("photo.bmp")), readAll(elsewhere.file("photo.bmp")));
 }
 
-TEST_F(GraphPassTest, AFailedCopyIsSilentAndLeavesTheOlderCopy)
+// --- the copy first, never over the program's own files ----------------------
+
+// The vault names a picture only once its copy has landed: a name without
+// its picture would make the next start take the secret for lost.
+TEST_F(GraphPassTest, TheCopyLandsBeforeTheVaultNamesIt)
 {
-    writeBytes(app.file("photo.bmp"), "old picture");
-    chosen = elsewhere.file("vanished/photo.bmp");
+    writeBitmap(elsewhere.file("photo.bmp"));
+    chosen = elsewhere.file("photo.bmp");
+    // What the folder holds as each atomic replacement starts.
+    std::vector<std::string> seen;
+    vault::setWriteFailureForTesting([&](vault::WriteStep step) {
+        if (step == vault::WriteStep::CreateTemp)
+            seen.push_back(std::string(QFile::exists(app.file("photo.bmp")) ? "picture" : "no picture")
+                + (iniText().contains("image=photo.bmp") ? ", named" : ", not named"));
+        return false;
+    });
 
     dialog.Button1Click();
+    vault::setWriteFailureForTesting({});
 
-    EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(readAll(app.file("photo.bmp")), QByteArray("old picture"));
-    EXPECT_EQ(QString::fromStdString(configEntry(vault::kPictureFolderKey)), elsewhere.path() + "vanished/");
-    EXPECT_EQ(enabled(), kPictureNoSecret);
+    EXPECT_EQ(seen, (std::vector<std::string> { "no picture, not named", "picture, not named" }));
+    EXPECT_EQ(configEntry(vault::kImageKey), "photo.bmp");
+    EXPECT_EQ(readAll(app.file("photo.bmp")), readAll(elsewhere.file("photo.bmp")));
 }
 
-TEST_F(GraphPassTest, AFailedVaultWriteSkipsTheCopy)
+// Whatever stands at the chosen path, a copy that cannot be made changes
+// nothing, says why, and the buttons still show the older picture.
+TEST_F(GraphPassTest, AFailedCopyChangesNothingAndSaysWhy)
+{
+    writeBytes(app.file("photo.bmp"), "old picture");
+    writeConfig(vault::kPictureFolderKey, app.path());
+    writeConfig(vault::kImageKey, "photo.bmp");
+    const QByteArray vaultBefore = readAll(fields.IniPath);
+    const QByteArray source = QFile::encodeName(elsewhere.file("photo.bmp"));
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        const char* reason;
+    } cases[] = {
+        { "a pipe", [&] { ::mkfifo(source.constData(), 0600); }, "Ce n'est pas un fichier ordinaire." },
+        { "a folder named like a picture", [&] { ::mkdir(source.constData(), 0700); },
+            "C'est un dossier, pas un fichier." },
+        { "a link to an endless device", [&] { ::symlink("/dev/zero", source.constData()); },
+            "Ce n'est pas un fichier ordinaire." },
+        { "a file of 3 GiB",
+            [&] {
+                writeBytes(QFile::decodeName(source), "BM");
+                ::truncate(source.constData(), off_t(3) << 30); // sparse: no disk used
+            },
+            "Le fichier dépasse 256 Mo." },
+    };
+    for (const auto& c : cases) {
+        QDir(elsewhere.path()).removeRecursively();
+        QDir().mkpath(elsewhere.path());
+        c.arrange();
+        chosen = elsewhere.file("photo.bmp");
+        messages.clear();
+
+        dialog.Button1Click();
+
+        ASSERT_EQ(messages.size(), 1u) << c.what;
+        EXPECT_EQ(messages[0].text,
+            "Impossible de copier l'image " + elsewhere.file("photo.bmp") + CR + QString::fromUtf8(c.reason))
+            << c.what;
+        EXPECT_EQ(messages[0].kind, MsgKind::Warning) << c.what;
+        EXPECT_EQ(messages[0].buttons, MsgButtons::Ok) << c.what;
+        EXPECT_EQ(readAll(fields.IniPath), vaultBefore) << c.what;
+        EXPECT_EQ(readAll(app.file("photo.bmp")), QByteArray("old picture")) << c.what;
+        EXPECT_EQ(QDir(app.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            (QStringList { "kaldrino.ini", "photo.bmp" }))
+            << c.what;
+        EXPECT_EQ(enabled(), kPictureNoSecret) << c.what;
+    }
+}
+
+// A picture named like one of the program's own files would replace it:
+// the vault, its lock, the executable... It is refused before anything is
+// written or copied.
+TEST_F(GraphPassTest, APictureNamedLikeTheProgramsOwnFilesIsRefused)
+{
+    writeConfig(vault::kImageKey, "photo.bmp");
+    writeBytes(app.file("kaldrino.ini.lock"), "12345\nkaldrino\n");
+    const QByteArray vaultBefore = readAll(fields.IniPath);
+    const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    for (const QString& name :
+        { QStringLiteral("kaldrino.ini"), QStringLiteral("Kaldrino.INI"), QStringLiteral("kaldrino.ini.lock"),
+            QStringLiteral("kaldrino-guide.html"), executable, executable.toUpper() }) {
+        writeBytes(elsewhere.file(name), "not a picture");
+        chosen = elsewhere.file(name);
+        messages.clear();
+
+        dialog.Button1Click();
+
+        ASSERT_EQ(messages.size(), 1u) << name.toStdString();
+        EXPECT_EQ(messages[0].text,
+            "Le nom de l'image " + name
+                + " est réservé aux fichiers de Kaldrino. Renommez l'image puis choisissez-la de nouveau.");
+        EXPECT_EQ(messages[0].kind, MsgKind::Warning);
+        EXPECT_EQ(readAll(fields.IniPath), vaultBefore) << name.toStdString();
+        EXPECT_EQ(readAll(app.file("kaldrino.ini.lock")), QByteArray("12345\nkaldrino\n"))
+            << name.toStdString();
+        EXPECT_EQ(QDir(app.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            (QStringList { "kaldrino.ini", "kaldrino.ini.lock" }))
+            << name.toStdString();
+        QFile::remove(elsewhere.file(name));
+    }
+}
+
+// A vault that cannot be written is reported by the button itself, through
+// the default error display; nothing travels back through Qt's signals, and
+// the dialog goes on.
+TEST_F(GraphPassTest, AButtonShowsItsOwnErrorsAndTheDialogGoesOn)
 {
     QDir(app.path()).mkdir(vault::kFileName); // the vault's name is taken by a folder
     writeBitmap(elsewhere.file("photo.bmp"));
     chosen = elsewhere.file("photo.bmp");
+    bool stillOpen = false;
+    whenShown(&dialog, [&] {
+        QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+        stillOpen = dialog.isVisible();
+        EXPECT_NO_THROW(dialog.Button1->click()) << "the error went through the signal";
+        dialog.close();
+    });
 
-    EXPECT_THROW(dialog.Button1Click(), VaultWriteError);
-    EXPECT_FALSE(QFile::exists(app.file("photo.bmp")));
-}
+    ExecModal(dialog);
 
-TEST_F(GraphPassTest, AFileNamedLikeTheVaultDoesNotReplaceIt)
-{
-    writeConfig("other", "kept");
-    writeBytes(elsewhere.file(vault::kFileName), "not a vault");
-    chosen = elsewhere.file(vault::kFileName);
-
-    dialog.Button1Click();
-
-    EXPECT_EQ(configEntry(vault::kImageKey), vault::kFileName);
-    EXPECT_NE(readAll(fields.IniPath), QByteArray("not a vault"));
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(messages.size(), 2u);
+    for (const MessageRecord& m : messages) {
+        EXPECT_EQ(m.text, "Impossible d'écrire dans " + fields.IniPath + ".");
+        EXPECT_EQ(m.kind, MsgKind::Error);
+        EXPECT_EQ(m.buttons, MsgButtons::Ok);
+    }
+    EXPECT_FALSE(fields.AccessGranted);
 }
 
 // Whatever the chosen file is called, the stored name reads back as it was

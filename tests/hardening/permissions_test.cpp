@@ -5,10 +5,10 @@
 #include <QImage>
 #include <sys/stat.h>
 
+#include "filecopy.h"
 #include "hardeningutil.h"
 #include "inifile.h"
 #include "mainform.h"
-#include "sgraphpass.h"
 #include "tempdir.h"
 
 namespace {
@@ -50,12 +50,12 @@ TEST_F(Permissions, TheCopiedPictureIsItsOwnersOnlyEvenOverAnOpenCopy)
     ASSERT_TRUE(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
 
     const QString copy = folder.file(QStringLiteral("photo.bmp"));
-    ASSERT_TRUE(CopyPictureOver(source, copy));
+    ASSERT_NO_THROW(vault::copyFileOver(source, copy));
     EXPECT_EQ(fileMode(copy), 0600u);
 
     // An earlier copy that others could read is replaced by a private one.
     ASSERT_TRUE(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
-    ASSERT_TRUE(CopyPictureOver(source, copy));
+    ASSERT_NO_THROW(vault::copyFileOver(source, copy));
     EXPECT_EQ(fileMode(copy), 0600u);
     EXPECT_EQ(readBytes(copy), readBytes(source));
 }
