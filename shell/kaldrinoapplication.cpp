@@ -6,6 +6,7 @@
 
 #include "errordisplay.h"
 #include "fonts.h"
+#include "sessionend.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ KaldrinoApplication::KaldrinoApplication(int& /*argc*/, char** argv)
         delete translator;
 
     installFontSubstitutions();
+    EndOnSessionSignals(this);
 }
 
 bool KaldrinoApplication::notify(QObject* receiver, QEvent* event)

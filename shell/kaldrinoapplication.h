@@ -9,7 +9,7 @@
 // The program takes no command-line arguments: Qt sees the program name
 // alone, so none of its own options (-style, -reverse, -platform...) is
 // applied. The environment variables that choose the platform and the
-// scaling still are.
+// scaling still are. A session's SIGTERM or SIGHUP ends it like Quit.
 class KaldrinoApplication : public QApplication {
     Q_OBJECT
 public:
