@@ -31,7 +31,7 @@ WestonSession::WestonSession(QSize size, const QString& log)
     if (!m_weston.waitForStarted(10000))
         throw E2eFailure("cannot start weston (scripts/install-deps.sh installs it)");
 
-    // Up once its socket exists and the shell has drawn the desktop.
+    // Up once its socket exists; what it shows is waited for by screenshots.
     QElapsedTimer clock;
     clock.start();
     const QString socket = m_runtime.filePath(m_socket);
