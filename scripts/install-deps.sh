@@ -16,6 +16,9 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libuemf-dev
   # whole-program runs under a virtual display
   xvfb xauth xdotool x11-utils imagemagick
+  # whole-program runs on real desktops: an X11 window manager, a Wayland
+  # compositor (headless, with weston-screenshooter) and Qt's Wayland platform
+  openbox weston qt6-wayland
   # the pictures folder the desktop declares
   xdg-user-dirs
 )

@@ -323,9 +323,11 @@ void TGraphPass::showEvent(QShowEvent* event)
 
 void TGraphPass::closeEvent(QCloseEvent* event)
 {
-    // Closed by the window manager: the dialog goes, AccessGranted stays.
-    setResult(QDialog::Rejected);
-    event->accept();
+    // The dialog has no close box, yet a window manager or a compositor may
+    // close it anyway (Alt+F4, its own menu): that is "Quitter", question
+    // included. Yes has already closed it through the termination request.
+    event->ignore();
+    Button6Click();
 }
 
 void TGraphPass::keyPressEvent(QKeyEvent* event)

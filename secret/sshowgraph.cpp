@@ -1,8 +1,10 @@
 #include "sshowgraph.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScreen>
 #include <QShowEvent>
 
 #include "clicksecret.h"
@@ -204,6 +206,20 @@ void TShowGraph::done(int result)
     // and termination's reject().
     FormClose();
     QDialog::done(result);
+}
+
+void TShowGraph::setVisible(bool visible)
+{
+    // Placed at 0, 0 at the display's size, the window would still be free
+    // to be moved, shrunk or covered by a panel: a window manager or a
+    // compositor honours only the full-screen state, asked for at each
+    // showing, on the primary display.
+    if (visible && !isVisible()) {
+        if (QScreen* primary = QGuiApplication::primaryScreen())
+            setScreen(primary);
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    }
+    QDialog::setVisible(visible);
 }
 
 void TShowGraph::showEvent(QShowEvent* event)

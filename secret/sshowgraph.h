@@ -41,6 +41,7 @@ public:
     void FormClose();
 
     void done(int result) override;
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;

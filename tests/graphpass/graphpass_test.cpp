@@ -686,7 +686,7 @@ TEST_F(GraphPassTest, EscapeDoesNothingAndEnterPressesTheFocusedButton)
         stillOpen = dialog.isVisible();
         dialog.Button1->setFocus();
         QTest::keyClick(dialog.Button1, Qt::Key_Return);
-        dialog.close(); // the window manager's close
+        dialog.done(QDialog::Rejected); // ends the test's loop
     });
 
     EXPECT_EQ(ExecModal(dialog), QDialog::Rejected);
@@ -703,7 +703,7 @@ TEST_F(GraphPassTest, QuitAnsweredNoKeepsTheDialogOpen)
         QTest::mouseClick(dialog.Button6, Qt::LeftButton);
         QTest::qWait(20);
         stillOpen = dialog.isVisible();
-        dialog.close();
+        dialog.done(QDialog::Rejected);
     });
 
     ExecModal(dialog);

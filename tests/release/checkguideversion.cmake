@@ -1,0 +1,10 @@
+# cmake -DGUIDE=<guide.html> -DVERSION=<project version> -P checkguideversion.cmake
+file(READ "${GUIDE}" guide)
+string(REGEX MATCHALL "<p class=\"version\">Version [^<]*</p>" shown "${guide}")
+list(LENGTH shown count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "the guide shows its version ${count} times instead of once: ${shown}")
+endif()
+if(NOT shown STREQUAL "<p class=\"version\">Version ${VERSION}</p>")
+  message(FATAL_ERROR "the guide shows \"${shown}\"; the project's version is ${VERSION}")
+endif()
