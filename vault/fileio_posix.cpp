@@ -199,13 +199,21 @@ bool replaceFileAtomically(const QString& path, const ContentProducer& produce)
     if (::fchmod(fd, mode) != 0)
         return fail(true);
     bool written = !injectedFailure(WriteStep::Write);
-    if (written)
-        produce([&, offset = off_t(0)](std::string_view piece) mutable {
-            written = written && writeAll(fd, piece);
-            if (written)
-                startWriteback(fd, offset, piece.size());
-            offset += static_cast<off_t>(piece.size());
-        });
+    if (written) {
+        // The producer may throw: the half-written temporary file goes, the
+        // old file stays as it was, and the caller sees the exception.
+        try {
+            produce([&, offset = off_t(0)](std::string_view piece) mutable {
+                written = written && writeAll(fd, piece);
+                if (written)
+                    startWriteback(fd, offset, piece.size());
+                offset += static_cast<off_t>(piece.size());
+            });
+        } catch (...) {
+            fail(true);
+            throw;
+        }
+    }
     if (!written)
         return fail(true);
     if (injectedFailure(WriteStep::Sync) || ::fsync(fd) != 0)

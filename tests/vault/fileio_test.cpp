@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 
 #include "fileio.h"
-#include "tempdir.h"
 #include "filetestutil.h"
+#include "tempdir.h"
 
 namespace {
 
@@ -40,6 +40,22 @@ TEST(FileHolds, OnlyTheSameBytesInARegularFile)
     // A pipe nobody writes to: never waited on.
     ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     EXPECT_FALSE(vault::fileHolds(path, "")) << "a pipe";
+}
+
+TEST(ReplaceFile, AProducerThatThrowsLeavesTheOldFileAndNoTemporary)
+{
+    TestFolder dir;
+    const QString path = dir.file("kaldrino.ini");
+    ASSERT_TRUE(writeBytes(path, "[old]\r\n"));
+    struct Refused { };
+    EXPECT_THROW(vault::replaceFileAtomically(path,
+                     [](const std::function<void(std::string_view)>& put) {
+                         put(std::string(100000, 'n'));
+                         throw Refused {};
+                     }),
+        Refused);
+    EXPECT_EQ(readBytes(path), "[old]\r\n");
+    EXPECT_EQ(folderEntries(dir.path()), QStringList { "kaldrino.ini" });
 }
 
 } // namespace
