@@ -20,6 +20,7 @@
 #include "filetestutil.h"
 #include "inifile.h"
 #include "kaldrinoerror.h"
+#include "picture.h"
 #include "tempdir.h"
 
 namespace {
@@ -134,6 +135,40 @@ TEST(FilesInTheWay, TheVaultReadsAsUnreadableAtOnceAndRefusesWrites)
         EXPECT_EQ(*wrote, "Impossible d'écrire dans " + path.toStdString());
         EXPECT_EQ(statusOf(path).st_ino, before.st_ino);
         EXPECT_EQ(statusOf(path).st_mode, before.st_mode);
+    }
+}
+
+TEST(FilesInTheWay, APictureThatIsNoRegularFileOrTooLargeCannotBeOpened)
+{
+    constexpr off_t cap = off_t(256) << 20;
+    const struct {
+        const char* name;
+        Thing thing;
+        off_t size;
+    } cases[] = {
+        { "tuyau.bmp", Thing::Pipe, 0 },
+        { "zero.jpg", Thing::LinkToZero, 0 },
+        { "zero.wmf", Thing::LinkToZero, 0 },
+        { "dossier.ico", Thing::Folder, 0 },
+        { "enorme.bmp", Thing::Sparse, cap + 1 },
+        { "enorme.jpg", Thing::Sparse, cap + 1 },
+        { "enorme.emf", Thing::Sparse, cap + 1 },
+    };
+    TestFolder folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = folder.file(QString::fromLatin1(c.name));
+        ASSERT_TRUE(put(c.thing, path, c.size));
+        const auto error = answerWithin<std::string>([path] {
+            try {
+                LoadPictureFile(path);
+            } catch (const PictureError& error) {
+                return std::string(error.what());
+            }
+            return std::string();
+        });
+        ASSERT_TRUE(error.has_value()) << "loading hangs";
+        EXPECT_EQ(*error, "Impossible d'ouvrir le fichier " + path.toStdString());
     }
 }
 
