@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-// Whole-file reading and atomic replacement for the vault file.
+// Whole-file reading and atomic replacement for the vault file, and the
+// bounded, non-blocking read of the other files the program reads.
 namespace vault {
 
 enum class ReadStatus {
