@@ -180,7 +180,10 @@ protected:
         if (!runningAsRoot())
             GTEST_SKIP() << "files of another user can only be made as root";
         TIniFile::ForgetKeptContent();
-        ASSERT_TRUE(QDir().mkdir(app.file(QStringLiteral("app"))));
+        // A shared folder where anyone may add files, as /tmp is.
+        const QString shared = app.file(QStringLiteral("app"));
+        ASSERT_TRUE(QDir().mkdir(shared));
+        ASSERT_EQ(::chmod(native(shared).constData(), 01777), 0);
     }
 
     // Makes a file with that content and mode, owned by that user.
