@@ -53,8 +53,8 @@ SingleInstance::~SingleInstance()
     // opened it meanwhile finds it gone once it gets the lock, and makes a
     // new one.
     const QByteArray native = QFile::encodeName(m_path);
-    struct stat mine {
-    }, there {};
+    struct stat mine { };
+    struct stat there { };
     if (::fstat(m_fd, &mine) == 0 && entryAt(native, there) && sameFile(mine, there))
         ::unlink(native.constData());
     ::close(m_fd);
