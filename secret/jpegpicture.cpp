@@ -32,10 +32,6 @@ void exitOnError(j_common_ptr info)
 
 void ignoreMessage(j_common_ptr, int) { }
 
-// Progressive and multi-scan files keep every coefficient in memory; past
-// this libjpeg fails cleanly instead of exhausting the machine.
-constexpr long kMaxDecoderMemory = 1L << 30;
-
 // 32 bits per pixel in QImage::Format_RGB32 order: 24-bit colour, the fourth
 // byte set to 0xff by libjpeg.
 constexpr J_COLOR_SPACE kRgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
@@ -64,6 +60,7 @@ public:
             return false;
         m_created = true; // destroying a half-created decoder is safe
         jpeg_create_decompress(&m_info);
+        // Progressive and multi-scan files keep every coefficient in memory.
         m_info.mem->max_memory_to_use = kMaxDecoderMemory;
         jpeg_mem_src(&m_info, data, size);
         jpeg_read_header(&m_info, TRUE);

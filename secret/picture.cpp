@@ -1,8 +1,9 @@
 #include "picture.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFileInfo>
 
+#include "fileio.h"
 #include "jpegpicture.h"
 #include "metafile/metafile.h"
 #include "pictureformats.h"
@@ -10,17 +11,12 @@
 
 namespace {
 
+// Far above any photograph's file; a larger file is refused unread.
+constexpr qint64 kMaxPictureBytes = qint64(256) << 20;
+
 [[noreturn]] void throwCannotOpen(const QString& path)
 {
     throw PictureError("Impossible d'ouvrir le fichier " + QFileInfo(path).absoluteFilePath().toStdString());
-}
-
-QByteArray readAll(QFile& file)
-{
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throwCannotOpen(file.fileName());
-    return bytes;
 }
 
 } // namespace
@@ -32,24 +28,25 @@ PicturePtr LoadPictureFile(const QString& path)
     if (!format)
         throw PictureError("Extension de fichier graphique inconnue (." + extension.toStdString() + ")");
 
-    // Only regular files: a folder cannot be read, and a pipe or a device
-    // would block or never end.
-    if (!QFileInfo(path).isFile())
-        throwCannotOpen(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened once without blocking and read from that same descriptor, so
+    // that a pipe, a device or a folder put in the file's place is refused
+    // at once instead of blocking or never ending.
+    QByteArray bytes;
+    if (vault::readRegularFile(path, bytes, kMaxPictureBytes) != vault::ReadStatus::Ok)
         throwCannotOpen(path);
 
     switch (format->kind) {
     case PictureKind::Metafile:
     case PictureKind::EnhancedMetafile:
-        return LoadMetafile(readAll(file));
+        return LoadMetafile(bytes);
     case PictureKind::Icon:
-        return ReadIconPicture(file);
-    case PictureKind::Bitmap:
-        return ReadBitmapPicture(file);
+    case PictureKind::Bitmap: {
+        QBuffer file(&bytes);
+        file.open(QIODevice::ReadOnly);
+        return format->kind == PictureKind::Icon ? ReadIconPicture(file) : ReadBitmapPicture(file);
+    }
     case PictureKind::Jpeg:
-        return std::make_shared<JpegPicture>(readAll(file));
+        return std::make_shared<JpegPicture>(std::move(bytes));
     }
     Q_UNREACHABLE();
 }

@@ -33,7 +33,13 @@ public:
 
 using PicturePtr = std::shared_ptr<Picture>;
 
+// The memory a decoder may take for one picture, whatever its format: a
+// large photograph fits, a forged size fails cleanly instead of exhausting
+// the machine.
+constexpr long kMaxDecoderMemory = 1L << 30;
+
 // Loads a picture, its format chosen by the extension alone (any case).
-// The file is opened read-only and not held open afterwards. Throws
+// The file is opened read-only and not held open afterwards; anything but
+// a regular file of at most 256 MiB cannot be opened. Throws
 // PictureError. The caller checks that the file exists first.
 PicturePtr LoadPictureFile(const QString& path);

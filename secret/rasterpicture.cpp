@@ -48,6 +48,14 @@ bool pixelDataCut(QIODevice& file)
     return file.size() < offset + stride * (height - 1) + (rowBits + 7) / 8;
 }
 
+// Qt's readers refuse any image over 128 MB by default, a 24-bit photograph
+// of 36 megapixels among them; they get the JPEG decoder's cap instead. The
+// limit is Qt's, shared by every reader of the program.
+void allowDecoderMemory()
+{
+    QImageReader::setAllocationLimit(int(kMaxDecoderMemory >> 20));
+}
+
 } // namespace
 
 RasterPicture::RasterPicture(QImage image)
@@ -83,6 +91,7 @@ PicturePtr ReadBitmapPicture(QIODevice& file)
         return std::make_shared<RasterPicture>(QImage());
     if (pixelDataCut(file))
         throw PictureError("Image bitmap incorrecte");
+    allowDecoderMemory();
     QImageReader reader(&file, "bmp");
     QImage image = reader.read();
     if (image.isNull())
@@ -92,6 +101,7 @@ PicturePtr ReadBitmapPicture(QIODevice& file)
 
 PicturePtr ReadIconPicture(QIODevice& file)
 {
+    allowDecoderMemory();
     QImageReader reader(&file, "ico");
     // The directory gives every image's size without decoding any; only
     // the largest is read.

@@ -56,6 +56,50 @@ TEST(LoadPicture, NaturalSizeOfEveryFormat)
     }
 }
 
+// A 36-megapixel photograph saved as a 24-bit bitmap: 108 MB on disk, 145 MB
+// decoded, over the 128 MB Qt's readers allow by default. Made at test time,
+// its pixels a hole in a sparse file (black).
+TEST(LoadPicture, ALargePhotographBitmapLoads)
+{
+    TestFolder folder;
+    const QString path = folder.file("photo.bmp");
+    constexpr quint32 width = 7360, height = 4912, stride = width * 3, headers = 14 + 40;
+    QByteArray header;
+    const auto put = [&header](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            header.append(char((value >> (8 * i)) & 0xff));
+    };
+    header.append("BM");
+    put(headers + stride * height, 4); // file size
+    put(0, 4);
+    put(headers, 4); // where the pixels start
+    put(40, 4); // BITMAPINFOHEADER
+    put(width, 4);
+    put(height, 4);
+    put(1, 2); // planes
+    put(24, 2); // bits per pixel
+    put(0, 4); // uncompressed
+    put(stride * height, 4);
+    put(3780, 4); // 96 dpi
+    put(3780, 4);
+    put(0, 4);
+    put(0, 4);
+    ASSERT_EQ(header.size(), qsizetype(headers));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(header), header.size());
+    ASSERT_TRUE(file.resize(qint64(headers) + qint64(stride) * height));
+    file.close();
+
+    try {
+        const PicturePtr picture = LoadPictureFile(path);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->naturalSize(), QSize(int(width), int(height)));
+    } catch (const PictureError& error) {
+        ADD_FAILURE() << error.what();
+    }
+}
+
 TEST(LoadPicture, FormatComesFromTheExtensionAlone)
 {
     TestFolder folder;

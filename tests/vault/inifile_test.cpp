@@ -50,14 +50,15 @@ TEST_F(IniFileTest, AbsentFileReadsEmptyAndIsCreatedForItsOwnerOnly)
     EXPECT_EQ(folderEntries(dir.path()), QStringList { "kaldrino.ini" }) << "a temporary file was left";
 }
 
-TEST_F(IniFileTest, RewrittenFileKeepsItsMode)
+// A vault others could read is theirs no more once saved.
+TEST_F(IniFileTest, RewrittenFileBecomesOwnerOnly)
 {
     writeBytes(path, "[config]\r\nimage=a.jpg\r\n");
     ::chmod(QFile::encodeName(path).constData(), 0644);
     TIniFile ini(path);
     ini.WriteEntry("config", "image", "b.jpg");
     ini.UpdateFile();
-    EXPECT_EQ(fileMode(path), 0644u);
+    EXPECT_EQ(fileMode(path), 0600u);
     EXPECT_EQ(readBytes(path), "[config]\r\nimage=b.jpg\r\n");
 }
 
