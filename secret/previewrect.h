@@ -9,9 +9,10 @@
 int MulDiv(int number, int numerator, int denominator);
 
 // Where the chooser's drawing area (area) shows a picture of the given
-// size: natural size centred when it fits; otherwise stretched from the
-// top-left corner, the longer side filling the area and the other one
-// following by MulDiv. The other side is not checked against the area again.
+// size: natural size centred when it fits; otherwise shrunk by the smaller
+// of the two ratios from the top-left corner, so that the whole picture
+// shows: the limiting side fills the area and the other one follows by
+// MulDiv.
 QRect PreviewRect(QSize picture, QSize area);
 
 // Top-left corner of a text centred in the area; the halves truncate toward

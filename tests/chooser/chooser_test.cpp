@@ -8,10 +8,12 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -323,6 +325,40 @@ TEST_F(PanelTest, DrawsThePictureWhereThePreviewRectSays)
     for (int x = 0; x < area.width(); ++x)
         dark = dark || qGray(image.pixel(x, area.height() / 2)) < 100;
     EXPECT_TRUE(dark) << "a text across the middle";
+}
+
+TEST_F(PanelTest, SquareAndPortraitPicturesShowWhole)
+{
+    // The panel as large as the chooser makes it: far taller than wide.
+    panel.resize(152, 351);
+    const QSize area = panel.PaintBox->size();
+    ASSERT_LT(area.width(), area.height());
+    struct {
+        const char* name;
+        QSize picture;
+        QSize shown; // the limiting side fills the area
+    } cases[] = {
+        { "square", { 1000, 1000 }, { area.width(), area.width() } },
+        { "portrait", { 600, 900 }, { area.width(), (900 * area.width() + 300) / 600 } },
+        { "tall", { 200, 1000 }, { (200 * area.height() + 500) / 1000, area.height() } },
+    };
+    for (const auto& c : cases) {
+        const QString path = folder.file(QString::fromUtf8(c.name) + ".bmp");
+        writeBitmap(path, c.picture.width(), c.picture.height(), Qt::blue);
+        panel.SelectionChanged(path);
+        const QImage image = painted();
+        const QSize& shown = c.shown;
+        ASSERT_LE(shown.width(), area.width()) << c.name;
+        ASSERT_LE(shown.height(), area.height()) << c.name;
+        EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::blue)) << c.name;
+        EXPECT_EQ(image.pixelColor(shown.width() - 1, shown.height() - 1), QColor(Qt::blue)) << c.name;
+        if (shown.width() < area.width()) {
+            EXPECT_NE(image.pixelColor(shown.width(), 0), QColor(Qt::blue)) << c.name;
+        }
+        if (shown.height() < area.height()) {
+            EXPECT_NE(image.pixelColor(0, shown.height()), QColor(Qt::blue)) << c.name;
+        }
+    }
 }
 
 TEST_F(PanelTest, PreviewWindowShowsThePictureAtNaturalSize)
