@@ -32,3 +32,9 @@ QPoint CentredTextOrigin(QSize text, QSize area)
 {
     return QPoint((area.width() - text.width()) / 2, (area.height() - text.height()) / 2);
 }
+
+QSize PreviewWindowSize(QSize picture, QSize chrome, QSize room)
+{
+    const QSize inside(qMax(room.width() - chrome.width(), 1), qMax(room.height() - chrome.height(), 1));
+    return PreviewRect(picture, inside).size() + chrome;
+}

@@ -18,3 +18,9 @@ QRect PreviewRect(QSize picture, QSize area);
 // Top-left corner of a text centred in the area; the halves truncate toward
 // zero, also when the text is larger than the area.
 QPoint CentredTextOrigin(QSize text, QSize area);
+
+// Client size of the preview window: the picture at its natural size plus
+// the margins around it (chrome), unless that leaves the room the screen
+// offers; then the picture shrinks as in the drawing area, keeping its
+// proportions, so that the window fits.
+QSize PreviewWindowSize(QSize picture, QSize chrome, QSize room);

@@ -384,6 +384,33 @@ TEST_F(PanelTest, PreviewWindowShowsThePictureAtNaturalSize)
     EXPECT_TRUE(closedByEscape);
 }
 
+TEST_F(PanelTest, PreviewWindowOfALargePictureFitsOnTheScreen)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize large(screen.width() * 2, screen.height() * 3 / 2); // 4:3 on an 800 x 600 screen
+    writeBitmap(folder.file("large.bmp"), large.width(), large.height());
+    panel.SelectionChanged(folder.file("large.bmp"));
+    QRect frame;
+    QSize imageSize;
+    whenModal([](QWidget* w) { return qobject_cast<TPreviewForm*>(w) != nullptr; },
+        [&](QWidget* w) {
+            auto* form = static_cast<TPreviewForm*>(w);
+            frame = form->frameGeometry();
+            imageSize = form->Image->size();
+            QTest::keyClick(form, Qt::Key_Escape);
+        });
+
+    QTest::mouseClick(panel.PreviewButton, Qt::LeftButton);
+
+    EXPECT_TRUE(screen.contains(frame))
+        << "window " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    ASSERT_GT(imageSize.height(), 0);
+    EXPECT_LT(imageSize.width(), large.width());
+    // Shrunk in proportion, within a pixel of rounding.
+    EXPECT_NEAR(double(imageSize.width()) / imageSize.height(), double(large.width()) / large.height(),
+        1.0 / imageSize.height() + 0.01);
+}
+
 TEST_F(PanelTest, DoubleClickOpensThePreviewEvenWhenEmpty)
 {
     bool opened = false;
