@@ -192,6 +192,12 @@ bool StringGrid::isEditing() const
     return state() == EditingState;
 }
 
+void StringGrid::editCurrentCell()
+{
+    if (!isEditing())
+        edit(currentIndex());
+}
+
 void StringGrid::cellAppearance(int row, int column, QBrush& brush, QFont& font) const
 {
     if (row == 0) {

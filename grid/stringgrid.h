@@ -68,6 +68,9 @@ public:
     // Whether an in-place editor is open.
     bool isEditing() const;
 
+    // Opens the in-place editor on the current cell, as Enter does.
+    void editCurrentCell();
+
     // The brush and font cell (row, column) is drawn with: the header's
     // button face and header font, the entry rows' bands and cell font, then
     // whatever onGetCellColor makes of them.

@@ -246,6 +246,9 @@ void TMainForm::Button2Click()
     Grille->setRow(newRow);
     Grille->setCol(0);
     SaveTable();
+    // What the user types next goes into the new description.
+    Grille->setFocus();
+    Grille->editCurrentCell();
 }
 
 void TMainForm::Button3Click()

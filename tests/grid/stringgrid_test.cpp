@@ -578,4 +578,20 @@ TEST_F(GridFixture, EditorStopsAtItsMaximumLength)
     EXPECT_EQ(grid->cell(0, 1), "12345678");
 }
 
+// ---- Typing into a new row
+
+TEST_F(GridFixture, EditCurrentCellOpensTheEditorForTyping)
+{
+    fill({ { "a", "1" }, { "", "" } });
+    grid->setRow(2);
+    grid->editCurrentCell();
+    ASSERT_TRUE(grid->isEditing());
+    type("neuf");
+    key(Qt::Key_Tab);
+    type("mdp");
+    key(Qt::Key_Return);
+    EXPECT_EQ(column(0), QStringList({ "a", "neuf" }));
+    EXPECT_EQ(column(1), QStringList({ "1", "mdp" }));
+}
+
 } // namespace
