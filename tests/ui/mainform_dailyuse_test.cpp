@@ -1,10 +1,15 @@
-// The table window in daily use: typing a new entry right after "Ajouter".
+// The table window in daily use: typing a new entry right after "Ajouter",
+// and copying cells, a password being taken off the clipboard again.
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QMimeData>
 #include <QPushButton>
 #include <memory>
 
+#include "clipboardguard.h"
+#include "contextmenudriver.h"
 #include "cp1252.h"
 #include "mainform.h"
 #include "memorytable.h"
@@ -103,6 +108,47 @@ TEST_F(DailyUseTest, EscapeRightAfterAddLeavesTheNewRowEmpty)
     pressKey(grid(), Qt::Key_Escape);
     EXPECT_EQ(gridEntries(), (Entries { { "Banque", "1234" }, { "", "" } }));
     EXPECT_EQ(QApplication::focusWidget(), &grid());
+}
+
+// How each way of copying leaves the clipboard: the password column's
+// text marked as a secret, the description as plain text.
+TEST_F(DailyUseTest, CopiesMarkOnlyThePasswordAsASecret)
+{
+    openWindow({ { "Messagerie", "plivor" }, { "Impôts", "déjà-vu" } });
+    struct {
+        const char* name;
+        int column;
+        int row;
+        const char* menuItem; // null: Ctrl+C on the cell
+        QString copied;
+        bool secret;
+    } cases[] = {
+        { "Copier on a description", 0, 2, "Copier", QStringLiteral("Impôts"), false },
+        { "Copier on a password", 1, 2, "Copier", QStringLiteral("déjà-vu"), true },
+        { "Copier le mot de passe on a description", 0, 1, "Copier le mot de passe", QStringLiteral("plivor"),
+            true },
+        { "Ctrl+C on a description", 0, 1, nullptr, QStringLiteral("Messagerie"), false },
+        { "Ctrl+C on a password", 1, 2, nullptr, QStringLiteral("déjà-vu"), true },
+    };
+    for (const auto& c : cases) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("avant"));
+        if (c.menuItem) {
+            const QStringList offered = openContextMenu(
+                grid().viewport(), cellCentre(c.column, c.row), QString::fromUtf8(c.menuItem));
+            EXPECT_EQ(
+                offered, QStringList({ QStringLiteral("Copier"), QStringLiteral("Copier le mot de passe") }))
+                << c.name;
+        } else {
+            clickCell(grid(), c.column, c.row);
+            pressKey(grid(), Qt::Key_C, Qt::ControlModifier);
+        }
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        ASSERT_NE(data, nullptr) << c.name;
+        EXPECT_EQ(data->text(), c.copied) << c.name;
+        EXPECT_EQ(data->hasFormat(QLatin1String(kPasswordManagerHintFormat)), c.secret) << c.name;
+    }
+    EXPECT_TRUE(openContextMenu(grid().horizontalHeader()->viewport(), QPoint(20, 10)).isEmpty())
+        << "the header row offers a menu";
 }
 
 } // namespace
