@@ -22,15 +22,21 @@ std::function<void(const QString&)>& shellOpenSeam()
 // How long a copied password stays on the clipboard.
 constexpr std::chrono::seconds kSecretLifetime(30);
 
+std::chrono::milliseconds& secretLifetime()
+{
+    static std::chrono::milliseconds lifetime = kSecretLifetime;
+    return lifetime;
+}
+
 // The guard of the passwords this run copies. It is made at the first copy
 // as a child of the application object, and it clears what it still holds
 // when the application is about to quit; nothing else relies on it.
-ClipboardGuard& secretGuard()
+QPointer<ClipboardGuard>& secretGuard()
 {
     static QPointer<ClipboardGuard> guard;
     if (!guard)
-        guard = new ClipboardGuard(kSecretLifetime, QCoreApplication::instance());
-    return *guard;
+        guard = new ClipboardGuard(secretLifetime(), QCoreApplication::instance());
+    return guard;
 }
 
 } // namespace
@@ -65,5 +71,11 @@ void CopyToClipboard(const QString& text)
 
 void CopySecretToClipboard(const QString& text)
 {
-    secretGuard().copySecret(text);
+    secretGuard()->copySecret(text);
+}
+
+void setSecretClipboardLifetimeForTesting(std::chrono::milliseconds lifetime)
+{
+    secretLifetime() = lifetime;
+    delete secretGuard(); // the next copy makes a guard with the new lifetime
 }

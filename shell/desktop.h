@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <QString>
+#include <chrono>
 #include <functional>
 
 // Platform substitutes for the desktop services the windows use.
@@ -20,3 +21,4 @@ void CopyToClipboard(const QString& text);
 // managers keep no history of it. It is taken off again 30 seconds later
 // and when the program ends, unless something else was copied meanwhile.
 void CopySecretToClipboard(const QString& text);
+void setSecretClipboardLifetimeForTesting(std::chrono::milliseconds lifetime);

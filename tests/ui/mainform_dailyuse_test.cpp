@@ -11,6 +11,7 @@
 #include "clipboardguard.h"
 #include "contextmenudriver.h"
 #include "cp1252.h"
+#include "desktop.h"
 #include "mainform.h"
 #include "memorytable.h"
 #include "messagebox.h"
@@ -34,7 +35,11 @@ protected:
         });
     }
 
-    void TearDown() override { setMessageSeamForTesting({}); }
+    void TearDown() override
+    {
+        setMessageSeamForTesting({});
+        setSecretClipboardLifetimeForTesting(std::chrono::seconds(30));
+    }
 
     void openWindow(const std::vector<std::pair<QString, QString>>& entries)
     {
@@ -149,6 +154,23 @@ TEST_F(DailyUseTest, CopiesMarkOnlyThePasswordAsASecret)
     }
     EXPECT_TRUE(openContextMenu(grid().horizontalHeader()->viewport(), QPoint(20, 10)).isEmpty())
         << "the header row offers a menu";
+}
+
+TEST_F(DailyUseTest, OnlyACopiedPasswordLeavesTheClipboardAfterTheDelay)
+{
+    setSecretClipboardLifetimeForTesting(std::chrono::milliseconds(50));
+    openWindow({ { "Messagerie", "plivor" } });
+    QClipboard& clipboard = *QGuiApplication::clipboard();
+
+    clickCell(grid(), 1, 1);
+    pressKey(grid(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard.text(), QStringLiteral("plivor"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return clipboard.text().isEmpty(); }, 5000));
+
+    clickCell(grid(), 0, 1);
+    pressKey(grid(), Qt::Key_C, Qt::ControlModifier);
+    QTest::qWait(300);
+    EXPECT_EQ(clipboard.text(), QStringLiteral("Messagerie"));
 }
 
 } // namespace
