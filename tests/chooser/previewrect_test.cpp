@@ -65,6 +65,24 @@ TEST(MulDivTest, RoundsHalvesAwayFromZero)
             << c.number << " * " << c.numerator << " / " << c.denominator;
 }
 
+TEST(PreviewWindowSizeTest, NaturalSizeUnlessTheScreenIsTooSmall)
+{
+    struct {
+        const char* name;
+        QSize picture, room, expected;
+    } cases[] = {
+        { "fits", { 640, 480 }, { 1008, 720 }, { 652, 492 } },
+        { "exactly_fits", { 996, 708 }, { 1008, 720 }, { 1008, 720 } },
+        // 1600 x 1200 on a 1024 x 768 screen, less the frame's allowance.
+        { "landscape_limited_by_height", { 1600, 1200 }, { 1008, 720 }, { 956, 720 } },
+        { "panorama_limited_by_width", { 4000, 1000 }, { 1008, 720 }, { 1008, 261 } },
+        { "portrait", { 1000, 3000 }, { 1008, 720 }, { 248, 720 } },
+    };
+    const QSize chrome(12, 12);
+    for (const auto& c : cases)
+        EXPECT_EQ(PreviewWindowSize(c.picture, chrome, c.room), c.expected) << c.name;
+}
+
 TEST(CentredTextOriginTest, TruncatesTowardZero)
 {
     EXPECT_EQ(CentredTextOrigin({ 30, 13 }, { 141, 153 }), QPoint(55, 70));
