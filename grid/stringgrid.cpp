@@ -6,7 +6,11 @@
 #include "gridselectionmodel.h"
 #include "stringgridmodel.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
@@ -192,6 +196,29 @@ bool StringGrid::isEditing() const
     return state() == EditingState;
 }
 
+void StringGrid::editCurrentCell()
+{
+    if (!isEditing())
+        edit(currentIndex());
+}
+
+void StringGrid::addCopyMenuItem(const QString& text, int column)
+{
+    m_copyMenuItems.push_back({ text, column });
+}
+
+void StringGrid::requestCopy(int column, int row)
+{
+    if (column < 0 || column >= columnCount() || row < 1 || row >= rowCount())
+        return;
+    if (onCopyRequested) {
+        onCopyRequested(column, row);
+        return;
+    }
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(cell(column, row));
+}
+
 void StringGrid::cellAppearance(int row, int column, QBrush& brush, QFont& font) const
 {
     if (row == 0) {
@@ -291,6 +318,11 @@ bool StringGrid::focusNextPrevChild(bool next)
 void StringGrid::keyPressEvent(QKeyEvent* event)
 {
     const bool commandKey = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (event->matches(QKeySequence::Copy)) {
+        requestCopy(col(), row());
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -361,4 +393,26 @@ void StringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint
     QTableView::closeEditor(editor, next || previous ? QAbstractItemDelegate::NoHint : hint);
     if (next || previous)
         tabMove(next);
+}
+
+void StringGrid::contextMenuEvent(QContextMenuEvent* event)
+{
+    QModelIndex index = currentIndex();
+    QPoint at = visualRect(index).center();
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        index = indexAt(event->pos());
+        at = event->pos();
+    }
+    if (!index.isValid()) {
+        event->ignore();
+        return;
+    }
+    const int row = index.row() + 1;
+    QMenu menu(this);
+    menu.addAction(
+        QStringLiteral("Copier"), this, [this, column = index.column(), row] { requestCopy(column, row); });
+    for (const CopyMenuItem& item : m_copyMenuItems)
+        menu.addAction(item.text, this, [this, column = item.column, row] { requestCopy(column, row); });
+    event->accept();
+    menu.exec(viewport()->mapToGlobal(at));
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTableView>
 #include <functional>
+#include <vector>
 
 class CellDelegate;
 class GridHeader;
@@ -68,6 +69,17 @@ public:
     // Whether an in-place editor is open.
     bool isEditing() const;
 
+    // Opens the in-place editor on the current cell, as Enter does.
+    void editCurrentCell();
+
+    // Copying. An entry cell's context menu offers "Copier" (that cell) and
+    // the items added here (the cell of the given column in the same row);
+    // Ctrl+C, when no editor is open, copies the current cell. Every copy
+    // goes through onCopyRequested(column, row); without it the cell's text
+    // goes to the clipboard as it is. The header row offers no menu.
+    void addCopyMenuItem(const QString& text, int column);
+    std::function<void(int column, int row)> onCopyRequested;
+
     // The brush and font cell (row, column) is drawn with: the header's
     // button face and header font, the entry rows' bands and cell font, then
     // whatever onGetCellColor makes of them.
@@ -79,6 +91,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool allowRowChange(const QModelIndex& from, const QModelIndex& to);
@@ -88,6 +101,7 @@ private:
     void finishEditing();
     void headerCellClicked(int column);
     void stretchLastColumn();
+    void requestCopy(int column, int row);
 
     StringGridModel* m_model;
     GridSelectionModel* m_selection;
@@ -98,4 +112,9 @@ private:
     bool m_sortAscending = true;
     QLocale m_sortLocale = QLocale::system();
     int m_wheelDelta = 0;
+    struct CopyMenuItem {
+        QString text;
+        int column;
+    };
+    std::vector<CopyMenuItem> m_copyMenuItems;
 };

@@ -7,9 +7,20 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "previewrect.h"
+
 namespace {
 constexpr int kMargin = 5;
 constexpr QSize kEmptyClientSize(320, 240);
+// The window manager's frame is not known before the window is shown: keep
+// room for a title bar and borders, so that the whole window stays on screen.
+constexpr QSize kFrameAllowance(16, 48);
+
+QRect availableArea()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
 } // namespace
 
 TPreviewForm::TPreviewForm(PicturePtr picture, QWidget* parent)
@@ -36,20 +47,28 @@ TPreviewForm::TPreviewForm(PicturePtr picture, QWidget* parent)
     windowLayout->addWidget(Panel);
 
     // The client area is the panel's client area plus its border, so this
-    // shows the picture at its natural size inside the margin.
-    const int border = 2 * Panel->frameWidth();
+    // shows the picture at its natural size inside the margin, or smaller,
+    // in proportion, when that would not fit on the screen.
+    const int chrome = 2 * kMargin + 2 * Panel->frameWidth();
     const QSize natural = m_picture ? m_picture->naturalSize() : QSize();
-    if (natural.width() > 0)
-        resize(natural.width() + 2 * kMargin + border, natural.height() + 2 * kMargin + border);
-    else
+    const QRect available = availableArea();
+    if (natural.width() <= 0)
         resize(kEmptyClientSize);
+    else if (available.isEmpty())
+        resize(natural + QSize(chrome, chrome));
+    else
+        resize(PreviewWindowSize(natural, QSize(chrome, chrome), available.size() - kFrameAllowance));
 }
 
 void TPreviewForm::showEvent(QShowEvent* event)
 {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    // Centred in the screen's free area, never above or left of it, so the
+    // title bar stays within reach.
+    const QRect area = availableArea();
+    if (!area.isEmpty()) {
+        const QSize outer = size() + kFrameAllowance;
+        move(area.x() + qMax((area.width() - outer.width()) / 2, 0),
+            area.y() + qMax((area.height() - outer.height()) / 2, 0));
     }
     QDialog::showEvent(event);
 }

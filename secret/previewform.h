@@ -7,7 +7,8 @@
 class QFrame;
 
 // The chooser's preview window: the picture stretched over the whole
-// window inside a 5-pixel margin, first shown at its natural size. Escape
+// window inside a 5-pixel margin, first shown at its natural size, or
+// smaller in proportion when that would not fit on the screen. Escape
 // closes it.
 class TPreviewForm : public QDialog {
     Q_OBJECT

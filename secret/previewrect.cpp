@@ -22,7 +22,8 @@ QRect PreviewRect(QSize picture, QSize area)
     const int ah = area.height();
     if (w <= aw && h <= ah)
         return QRect((aw - w) / 2, (ah - h) / 2, w, h);
-    if (w > h)
+    // aw / w <= ah / h, compared without division: the width limits.
+    if (std::int64_t(aw) * h <= std::int64_t(ah) * w)
         return QRect(0, 0, aw, MulDiv(h, aw, w));
     return QRect(0, 0, MulDiv(w, ah, h), ah);
 }
@@ -30,4 +31,10 @@ QRect PreviewRect(QSize picture, QSize area)
 QPoint CentredTextOrigin(QSize text, QSize area)
 {
     return QPoint((area.width() - text.width()) / 2, (area.height() - text.height()) / 2);
+}
+
+QSize PreviewWindowSize(QSize picture, QSize chrome, QSize room)
+{
+    const QSize inside(qMax(room.width() - chrome.width(), 1), qMax(room.height() - chrome.height(), 1));
+    return PreviewRect(picture, inside).size() + chrome;
 }

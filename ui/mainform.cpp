@@ -173,6 +173,15 @@ void TMainForm::setUpGrid()
     Grille->onGetCellColor = [this](int row, int column, QBrush& brush, QFont& font) {
         GrilleGetCellColor(row, column, brush, font);
     };
+    // A copied password leaves the clipboard again before long.
+    Grille->addCopyMenuItem(QStringLiteral("Copier le mot de passe"), 1);
+    Grille->onCopyRequested = [this](int column, int row) {
+        const QString text = Grille->cell(column, row);
+        if (column == 1)
+            CopySecretToClipboard(text);
+        else
+            CopyToClipboard(text);
+    };
     Button3->setEnabled(Grille->row() > 1);
 }
 
@@ -246,6 +255,9 @@ void TMainForm::Button2Click()
     Grille->setRow(newRow);
     Grille->setCol(0);
     SaveTable();
+    // What the user types next goes into the new description.
+    Grille->setFocus();
+    Grille->editCurrentCell();
 }
 
 void TMainForm::Button3Click()

@@ -8,10 +8,12 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -325,6 +327,40 @@ TEST_F(PanelTest, DrawsThePictureWhereThePreviewRectSays)
     EXPECT_TRUE(dark) << "a text across the middle";
 }
 
+TEST_F(PanelTest, SquareAndPortraitPicturesShowWhole)
+{
+    // The panel as large as the chooser makes it: far taller than wide.
+    panel.resize(152, 351);
+    const QSize area = panel.PaintBox->size();
+    ASSERT_LT(area.width(), area.height());
+    struct {
+        const char* name;
+        QSize picture;
+        QSize shown; // the limiting side fills the area
+    } cases[] = {
+        { "square", { 1000, 1000 }, { area.width(), area.width() } },
+        { "portrait", { 600, 900 }, { area.width(), (900 * area.width() + 300) / 600 } },
+        { "tall", { 200, 1000 }, { (200 * area.height() + 500) / 1000, area.height() } },
+    };
+    for (const auto& c : cases) {
+        const QString path = folder.file(QString::fromUtf8(c.name) + ".bmp");
+        writeBitmap(path, c.picture.width(), c.picture.height(), Qt::blue);
+        panel.SelectionChanged(path);
+        const QImage image = painted();
+        const QSize& shown = c.shown;
+        ASSERT_LE(shown.width(), area.width()) << c.name;
+        ASSERT_LE(shown.height(), area.height()) << c.name;
+        EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::blue)) << c.name;
+        EXPECT_EQ(image.pixelColor(shown.width() - 1, shown.height() - 1), QColor(Qt::blue)) << c.name;
+        if (shown.width() < area.width()) {
+            EXPECT_NE(image.pixelColor(shown.width(), 0), QColor(Qt::blue)) << c.name;
+        }
+        if (shown.height() < area.height()) {
+            EXPECT_NE(image.pixelColor(0, shown.height()), QColor(Qt::blue)) << c.name;
+        }
+    }
+}
+
 TEST_F(PanelTest, PreviewWindowShowsThePictureAtNaturalSize)
 {
     writeBitmap(folder.file("small.bmp"), 100, 50);
@@ -346,6 +382,33 @@ TEST_F(PanelTest, PreviewWindowShowsThePictureAtNaturalSize)
     EXPECT_EQ(caption, QStringLiteral("Prévisualiser"));
     EXPECT_EQ(imageSize, QSize(100, 50));
     EXPECT_TRUE(closedByEscape);
+}
+
+TEST_F(PanelTest, PreviewWindowOfALargePictureFitsOnTheScreen)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize large(screen.width() * 2, screen.height() * 3 / 2); // 4:3 on an 800 x 600 screen
+    writeBitmap(folder.file("large.bmp"), large.width(), large.height());
+    panel.SelectionChanged(folder.file("large.bmp"));
+    QRect frame;
+    QSize imageSize;
+    whenModal([](QWidget* w) { return qobject_cast<TPreviewForm*>(w) != nullptr; },
+        [&](QWidget* w) {
+            auto* form = static_cast<TPreviewForm*>(w);
+            frame = form->frameGeometry();
+            imageSize = form->Image->size();
+            QTest::keyClick(form, Qt::Key_Escape);
+        });
+
+    QTest::mouseClick(panel.PreviewButton, Qt::LeftButton);
+
+    EXPECT_TRUE(screen.contains(frame))
+        << "window " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    ASSERT_GT(imageSize.height(), 0);
+    EXPECT_LT(imageSize.width(), large.width());
+    // Shrunk in proportion, within a pixel of rounding.
+    EXPECT_NEAR(double(imageSize.width()) / imageSize.height(), double(large.width()) / large.height(),
+        1.0 / imageSize.height() + 0.01);
 }
 
 TEST_F(PanelTest, DoubleClickOpensThePreviewEvenWhenEmpty)

@@ -35,12 +35,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, PreviewRectTest,
         RectCase { "tall_half_rounds_up", { 500, 1000 }, { 141, 153 }, { 0, 0, 77, 153 } },
         RectCase { "one_pixel_too_wide", { 142, 10 }, { 141, 153 }, { 0, 0, 141, 10 } },
         RectCase { "too_tall_but_narrow", { 100, 300 }, { 141, 153 }, { 0, 0, 51, 153 } },
-        // Square pictures take the tall branch; the width is then not
-        // checked against the area and runs past it.
-        RectCase { "square_overflows_width", { 200, 200 }, { 141, 153 }, { 0, 0, 153, 153 } },
-        // Wider than high but only the height is too large: stretched to the
-        // area's width, the height is not checked again.
-        RectCase { "wide_only_height_too_big", { 150, 120 }, { 200, 100 }, { 0, 0, 200, 160 } }),
+        // Whichever side overflows more limits the scale, so the whole
+        // picture shows: a square one fills the area's width only.
+        RectCase { "square_limited_by_width", { 200, 200 }, { 141, 153 }, { 0, 0, 141, 141 } },
+        RectCase { "taller_but_limited_by_width", { 300, 310 }, { 141, 153 }, { 0, 0, 141, 146 } },
+        RectCase { "wider_but_limited_by_height", { 150, 120 }, { 200, 100 }, { 0, 0, 125, 100 } },
+        RectCase { "height_limits_half_rounds_up", { 101, 20 }, { 100, 10 }, { 0, 0, 51, 10 } },
+        RectCase { "same_shape_fills_the_area", { 282, 306 }, { 141, 153 }, { 0, 0, 141, 153 } }),
     [](const ::testing::TestParamInfo<RectCase>& info) { return info.param.name; });
 
 TEST(MulDivTest, RoundsHalvesAwayFromZero)
@@ -62,6 +63,24 @@ TEST(MulDivTest, RoundsHalvesAwayFromZero)
     for (const auto& c : cases)
         EXPECT_EQ(MulDiv(c.number, c.numerator, c.denominator), c.expected)
             << c.number << " * " << c.numerator << " / " << c.denominator;
+}
+
+TEST(PreviewWindowSizeTest, NaturalSizeUnlessTheScreenIsTooSmall)
+{
+    struct {
+        const char* name;
+        QSize picture, room, expected;
+    } cases[] = {
+        { "fits", { 640, 480 }, { 1008, 720 }, { 652, 492 } },
+        { "exactly_fits", { 996, 708 }, { 1008, 720 }, { 1008, 720 } },
+        // 1600 x 1200 on a 1024 x 768 screen, less the frame's allowance.
+        { "landscape_limited_by_height", { 1600, 1200 }, { 1008, 720 }, { 956, 720 } },
+        { "panorama_limited_by_width", { 4000, 1000 }, { 1008, 720 }, { 1008, 261 } },
+        { "portrait", { 1000, 3000 }, { 1008, 720 }, { 248, 720 } },
+    };
+    const QSize chrome(12, 12);
+    for (const auto& c : cases)
+        EXPECT_EQ(PreviewWindowSize(c.picture, chrome, c.room), c.expected) << c.name;
 }
 
 TEST(CentredTextOriginTest, TruncatesTowardZero)

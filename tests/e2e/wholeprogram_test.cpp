@@ -154,3 +154,28 @@ TEST_F(WholeProgram, MissingPictureErasesTheSecretAndOpensTheSetup)
     expectProgramEnds();
     EXPECT_FALSE(readVault(vaultFile()).hasSecret);
 }
+
+// Right after "Ajouter" the keys go into the new row, with no click in the
+// grid: a Space no longer presses the button again.
+TEST_F(WholeProgram, TypingRightAfterAddFillsTheNewRow)
+{
+    startDisplay(QSize(1024, 768));
+    makeTestPicture(appDir() + kPictureName);
+    seedVault(vaultFile(), kPictureName, picturesDir(), detailsInShownPicture(), { kSample });
+
+    startProgram();
+    answerMessage(kInformation, QStringLiteral("message"));
+    clickSecret(detailsOnScreen(), QStringLiteral("clicks"));
+    const QString table = display().waitForWindow(kTable);
+    display().clickIn(table, tablewindow::kAdd);
+    display().type(QStringLiteral("Banque été"));
+    display().key(QStringLiteral("Tab"));
+    display().type(QStringLiteral("mot de passe"));
+    display().key(QStringLiteral("Return"));
+    shot(QStringLiteral("typed-after-add"));
+    display().clickIn(table, tablewindow::kClose);
+    expectProgramEnds();
+
+    EXPECT_EQ(readVault(vaultFile()).table,
+        tableOf({ kSample, { QStringLiteral("Banque été"), QStringLiteral("mot de passe") } }));
+}

@@ -1,3 +1,4 @@
+#include "contextmenudriver.h"
 #include "gridfixture.h"
 
 #include <QClipboard>
@@ -576,6 +577,100 @@ TEST_F(GridFixture, EditorStopsAtItsMaximumLength)
     type("9");
     key(Qt::Key_Return);
     EXPECT_EQ(grid->cell(0, 1), "12345678");
+}
+
+// ---- Typing into a new row
+
+TEST_F(GridFixture, EditCurrentCellOpensTheEditorForTyping)
+{
+    fill({ { "a", "1" }, { "", "" } });
+    grid->setRow(2);
+    grid->editCurrentCell();
+    ASSERT_TRUE(grid->isEditing());
+    type("neuf");
+    key(Qt::Key_Tab);
+    type("mdp");
+    key(Qt::Key_Return);
+    EXPECT_EQ(column(0), QStringList({ "a", "neuf" }));
+    EXPECT_EQ(column(1), QStringList({ "1", "mdp" }));
+}
+
+// ---- Copying
+
+// A grid whose copies are recorded, with an extra item that copies the
+// second column of the row.
+class CopyFixture : public GridFixture {
+protected:
+    void SetUp() override
+    {
+        GridFixture::SetUp();
+        grid->addCopyMenuItem("Copier le second", 1);
+        grid->onCopyRequested = [this](int column, int row) { copies.emplace_back(column, row); };
+        fill({ { "a", "1" }, { "b", "2" } });
+    }
+
+    std::vector<Cell> copies;
+};
+
+TEST_F(CopyFixture, EntryCellMenuCopiesThatCellOrTheAddedColumn)
+{
+    struct {
+        Cell clicked;
+        const char* choose;
+        Cell copied;
+    } cases[] = {
+        { { 0, 2 }, "Copier", { 0, 2 } },
+        { { 1, 1 }, "Copier", { 1, 1 } },
+        { { 0, 2 }, "Copier le second", { 1, 2 } },
+        { { 1, 1 }, "Copier le second", { 1, 1 } },
+    };
+    for (const auto& c : cases) {
+        copies.clear();
+        const QStringList offered
+            = openContextMenu(grid->viewport(), cellPoint(c.clicked.first, c.clicked.second), c.choose);
+        EXPECT_EQ(offered, QStringList({ "Copier", "Copier le second" }));
+        EXPECT_EQ(copies, std::vector<Cell> { c.copied }) << c.choose;
+    }
+    EXPECT_EQ(current(), Cell(0, 1)) << "a menu does not move the current cell";
+}
+
+TEST_F(CopyFixture, MenuKeyOffersTheCurrentCell)
+{
+    grid->setRow(2);
+    grid->setCol(1);
+    openContextMenu(grid.get(), QPoint(), "Copier", QContextMenuEvent::Keyboard);
+    EXPECT_EQ(copies, std::vector<Cell> { Cell(1, 2) });
+}
+
+TEST_F(CopyFixture, HeaderAndEmptySpaceOfferNothing)
+{
+    EXPECT_TRUE(openContextMenu(grid->horizontalHeader()->viewport(), headerPoint(0)).isEmpty());
+    const QPoint belowTheRows(10, grid->viewport()->height() - 5);
+    EXPECT_TRUE(openContextMenu(grid->viewport(), belowTheRows).isEmpty());
+    EXPECT_TRUE(copies.empty());
+}
+
+TEST_F(CopyFixture, CtrlCCopiesTheCurrentCellOnlyWhenNoEditorIsOpen)
+{
+    clickCell(1, 2);
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copies, std::vector<Cell> { Cell(1, 2) });
+
+    // Inside the editor Ctrl+C is the editor's own copy of its selection.
+    copies.clear();
+    key(Qt::Key_Return);
+    ASSERT_TRUE(grid->isEditing());
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(copies.empty());
+    EXPECT_EQ(grid->cell(1, 2), "2") << "Ctrl+C typed into the cell";
+}
+
+TEST_F(GridFixture, WithoutACopyHandlerTheCellTextGoesToTheClipboard)
+{
+    fill({ { "Banque été", "1" } });
+    QApplication::clipboard()->clear();
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "Banque été");
 }
 
 } // namespace
