@@ -74,10 +74,8 @@ public:
     {
         if (setjmp(m_error.jump))
             return false;
-        m_info.scale_num = scaleNumerator;
-        m_info.scale_denom = 8;
-        m_cmyk = m_info.jpeg_color_space == JCS_CMYK || m_info.jpeg_color_space == JCS_YCCK;
-        m_info.out_color_space = m_cmyk ? JCS_CMYK : kRgb32Space;
+        SetJpegOutput(m_info, scaleNumerator);
+        m_cmyk = m_info.out_color_space == JCS_CMYK;
         jpeg_start_decompress(&m_info);
         return true;
     }
@@ -195,6 +193,14 @@ void JpegPicture::draw(QPainter& painter, const QRect& target) const
         m_shown = render(size);
     }
     DrawImageInto(painter, target, m_shown);
+}
+
+void SetJpegOutput(jpeg_decompress_struct& info, int scaleNumerator)
+{
+    info.scale_num = JDIMENSION(scaleNumerator);
+    info.scale_denom = 8;
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
 }
 
 int JpegScaleNumerator(QSize natural, QSize target)
