@@ -11,6 +11,7 @@
 #include <jpeglib.h>
 
 #include "areascaler.h"
+#include "imagememorypool.h"
 #include "picturedrawing.h"
 
 namespace {
@@ -155,11 +156,10 @@ QImage JpegPicture::render(QSize size) const
     const QSize out = decoder.outputSize();
 
     // Rows go straight into the result when the DCT scale gave its size, or
-    // are shrunk as they come. The other cases, enlarging, or shrinking by
-    // more than half what even the 1/8 scale leaves, decode whole and scale
+    // are shrunk as they come. Only enlarging decodes whole and scales
     // afterwards.
     const bool streamed = out != size && AreaScaler::handles(out, size);
-    QImage result(out == size || streamed ? size : out, QImage::Format_RGB32);
+    QImage result = ImageMemoryPool::take(out == size || streamed ? size : out);
     if (result.isNull())
         throwJpegError(JERR_OUT_OF_MEMORY);
     std::vector<uchar> buffer(streamed ? size_t(out.width()) * 4 : 0);
