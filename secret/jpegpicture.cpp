@@ -1,8 +1,10 @@
 #include "jpegpicture.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ namespace {
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    bool dataEnded; // the source ran out of data; libjpeg goes on with zeros
 };
 
 void exitOnError(j_common_ptr info)
@@ -31,7 +34,27 @@ void exitOnError(j_common_ptr info)
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
-void ignoreMessage(j_common_ptr, int) { }
+// Warnings are not errors; the end of the data is noted.
+void noteWarning(j_common_ptr info, int level)
+{
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<ErrorManager*>(info->err)->dataEnded = true;
+}
+
+int outputRowsPerImcuRow(const jpeg_decompress_struct& info)
+{
+#if JPEG_LIB_VERSION >= 70
+    return info.max_v_samp_factor * info.min_DCT_v_scaled_size;
+#else
+    return info.max_v_samp_factor * info.min_DCT_scaled_size;
+#endif
+}
+
+bool isUniform(const uchar* row, int width)
+{
+    const auto* pixel = reinterpret_cast<const quint32*>(row);
+    return std::all_of(pixel, pixel + width, [first = pixel[0]](quint32 p) { return p == first; });
+}
 
 // Progressive and multi-scan files keep every coefficient in memory; past
 // this libjpeg fails cleanly instead of exhausting the machine.
@@ -47,7 +70,7 @@ public:
     {
         jpeg_std_error(&m_error.pub);
         m_error.pub.error_exit = exitOnError;
-        m_error.pub.emit_message = ignoreMessage; // warnings are not errors
+        m_error.pub.emit_message = noteWarning;
         m_info.err = &m_error.pub;
     }
     ~Decoder()
@@ -78,6 +101,11 @@ public:
         SetJpegOutput(m_info, scaleNumerator);
         m_cmyk = m_info.out_color_space == JCS_CMYK;
         jpeg_start_decompress(&m_info);
+        // A file of one sequential scan with Huffman coding is read as its
+        // rows are asked for; past the end of its data every block decodes
+        // as zeros, a flat grey.
+        m_zerosAfterEnd = !m_error.dataEnded && !m_info.progressive_mode && !m_info.arith_code
+            && !jpeg_has_multiple_scans(&m_info);
         return true;
     }
 
@@ -88,7 +116,24 @@ public:
             return false;
         JSAMPROW row = into;
         jpeg_read_scanlines(&m_info, &row, 1);
+        if (m_error.dataEnded && m_endedAt < 0)
+            m_endedAt = int(m_info.output_scanline);
         return true;
+    }
+
+    // Whether every row still to come equals row, the one just read: the
+    // data has ended and the rows read since reach far enough past that
+    // point. libjpeg reads an iMCU row ahead of the rows it gives, and a
+    // row's colours draw on the iMCU rows beside it; from two iMCU rows after
+    // the one being read when the data ended, all rows are the same grey.
+    // Checking that row is flat guards against anything else.
+    bool restRepeats(const uchar* row, int width) const
+    {
+        if (!m_zerosAfterEnd || m_endedAt < 0)
+            return false;
+        const int imcu = qMax(1, outputRowsPerImcuRow(m_info));
+        const qint64 safeFrom = (qint64(m_endedAt) / imcu + 5) * imcu;
+        return m_info.output_scanline >= safeFrom && isUniform(row, width);
     }
 
     int code() const { return m_error.pub.msg_code; }
@@ -102,6 +147,8 @@ private:
     jpeg_decompress_struct m_info {};
     bool m_created = false;
     bool m_cmyk = false;
+    bool m_zerosAfterEnd = false;
+    int m_endedAt = -1; // rows given when the end of the data was noticed
 };
 
 [[noreturn]] void throwJpegError(int code)
@@ -172,6 +219,17 @@ QImage JpegPicture::render(QSize size) const
             throwJpegError(decoder.code());
         if (decoder.isCmyk())
             cmykToRgb(row, out.width(), decoder.adobeInverted());
+        if (decoder.restRepeats(row, out.width())) {
+            // A file cut short: the rest is this row again, put in place
+            // without decoding it.
+            if (streamed) {
+                scaler->addRemainingRows(row);
+            } else {
+                for (int rest = y + 1; rest < out.height(); ++rest)
+                    std::memcpy(result.scanLine(rest), row, size_t(out.width()) * 4);
+            }
+            break;
+        }
         if (streamed)
             scaler->addRow(row);
     }
