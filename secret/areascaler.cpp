@@ -54,13 +54,13 @@ KALDRINO_VECTOR_CLONES void addToRow(uint32_t* sums, const uchar* row, size_t co
 // a shift.
 template <int Taps>
 inline void finishPixels(uchar* __restrict out, uint32_t* __restrict scratch, const uint32_t* __restrict sums,
-    const int* __restrict first, const uint16_t* __restrict weights, int pixels, int taps)
+    const int* __restrict first, const uint32_t* __restrict weights, int pixels, int taps)
 {
     if (Taps > 0)
         taps = Taps;
     for (int x = 0; x < pixels; ++x) {
         const uint32_t* p = sums + size_t(first[x]) * 4;
-        const uint16_t* w = weights + size_t(x) * size_t(taps);
+        const uint32_t* w = weights + size_t(x) * size_t(taps);
         uint32_t channel[4] = { kHalf, kHalf, kHalf, kHalf };
 #pragma GCC unroll 4
         for (int k = 0; k < taps; ++k) {
@@ -81,25 +81,25 @@ inline void finishPixels(uchar* __restrict out, uint32_t* __restrict scratch, co
 }
 
 KALDRINO_VECTOR_CLONES void finishPixels1(uchar* out, uint32_t* scratch, const uint32_t* sums,
-    const int* first, const uint16_t* weights, int pixels)
+    const int* first, const uint32_t* weights, int pixels)
 {
     finishPixels<1>(out, scratch, sums, first, weights, pixels, 1);
 }
 
 KALDRINO_VECTOR_CLONES void finishPixels2(uchar* out, uint32_t* scratch, const uint32_t* sums,
-    const int* first, const uint16_t* weights, int pixels)
+    const int* first, const uint32_t* weights, int pixels)
 {
     finishPixels<2>(out, scratch, sums, first, weights, pixels, 2);
 }
 
 KALDRINO_VECTOR_CLONES void finishPixels3(uchar* out, uint32_t* scratch, const uint32_t* sums,
-    const int* first, const uint16_t* weights, int pixels)
+    const int* first, const uint32_t* weights, int pixels)
 {
     finishPixels<3>(out, scratch, sums, first, weights, pixels, 3);
 }
 
 KALDRINO_VECTOR_CLONES void finishPixelsN(uchar* out, uint32_t* scratch, const uint32_t* sums,
-    const int* first, const uint16_t* weights, int pixels, int taps)
+    const int* first, const uint32_t* weights, int pixels, int taps)
 {
     finishPixels<0>(out, scratch, sums, first, weights, pixels, taps);
 }

@@ -42,7 +42,10 @@ private:
     int m_taps = 1; // weights per column span, unused ones 0
     std::vector<Span> m_columns, m_rows;
     std::vector<int> m_columnFirst; // each column span's first source index
-    std::vector<uint16_t> m_columnWeights, m_rowWeights;
+    // Column weights are held at the width of the sums they multiply, so
+    // that each loads straight into a vector.
+    std::vector<uint32_t> m_columnWeights;
+    std::vector<uint16_t> m_rowWeights;
     // Target rows m_targetRow and the next, at source width; each is
     // overwritten by its first row rather than cleared.
     std::vector<uint32_t> m_sums[2];
