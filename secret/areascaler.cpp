@@ -1,7 +1,9 @@
 #include "areascaler.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <numeric>
 
 // The loops below are written for the compiler to vectorise: a fixed block
 // length or four channels side by side, plain multiplies and adds. Where the
@@ -15,12 +17,20 @@
 
 namespace {
 
-// Each span's weights add up to exactly this on each axis, so that a flat
-// colour stays exactly that colour and dividing a target pixel's sum by its
-// area is a shift. A row's sums stay under 2^19 and a pixel's under 2^30.
-constexpr uint32_t kUnit = 1u << 11;
-constexpr int kShift = 22; // both units
-constexpr uint32_t kHalf = 1u << (kShift - 1);
+// The weights of a span are the source pixels' shares of it, whole numbers
+// adding up to the same unit for every span of an axis. Shrinking by at most
+// half, a span has at most three of them, and a unit of 2^11 rounds them
+// finely enough (under a fifth of a level in all) while keeping the division
+// a shift. Shrinking further, they are exact where they can be: the unit is
+// then n / gcd(n, m), at most 2^11, else 2^11 again. A row's sums stay under
+// 2^19 and a pixel's under 2^30.
+constexpr uint32_t kLargestUnit = 1u << 11;
+
+uint32_t unitFor(int n, int m)
+{
+    const auto exact = uint32_t(n / std::gcd(n, m));
+    return n <= 2 * m || exact > kLargestUnit ? kLargestUnit : exact;
+}
 
 // sums[i] = row[i] * weight, or += when add, over count bytes. Blocks of a
 // fixed length let the compiler vectorise without being asked for more than
@@ -48,20 +58,40 @@ KALDRINO_VECTOR_CLONES void addToRow(uint32_t* sums, const uchar* row, size_t co
     weighRow<true>(sums, row, count, weight);
 }
 
+// Dividing by a target pixel's area, the product of the two units, as a
+// multiply and a shift: floor(x / area) for every x below 2^(8 + bits),
+// the case of a pixel's sum plus half the area (Granlund and Montgomery).
+struct Divider {
+    uint32_t multiplier;
+    int shift;
+
+    explicit Divider(uint32_t area)
+    {
+        const int bits = area > 1 ? std::bit_width(area - 1) : 0; // 2^(bits-1) < area <= 2^bits
+        if (std::has_single_bit(area)) {
+            multiplier = 1;
+            shift = bits;
+        } else {
+            shift = 8 + 2 * bits;
+            multiplier = uint32_t((uint64_t(1) << shift) / area + 1);
+        }
+    }
+};
+
 // One target row from the sums of its source rows, in two passes over it:
 // each target pixel's column span weighted into scratch, the four channels
-// side by side; then every channel divided by the area, which the units make
-// a shift.
+// side by side; then every channel divided by the area.
 template <int Taps>
 inline void finishPixels(uchar* __restrict out, uint32_t* __restrict scratch, const uint32_t* __restrict sums,
-    const int* __restrict first, const uint32_t* __restrict weights, int pixels, int taps)
+    const int* __restrict first, const uint32_t* __restrict weights, int pixels, int taps, uint32_t half,
+    Divider divider)
 {
     if (Taps > 0)
         taps = Taps;
     for (int x = 0; x < pixels; ++x) {
         const uint32_t* p = sums + size_t(first[x]) * 4;
         const uint32_t* w = weights + size_t(x) * size_t(taps);
-        uint32_t channel[4] = { kHalf, kHalf, kHalf, kHalf };
+        uint32_t channel[4] = { half, half, half, half };
 #pragma GCC unroll 4
         for (int k = 0; k < taps; ++k) {
             for (int c = 0; c < 4; ++c)
@@ -70,38 +100,47 @@ inline void finishPixels(uchar* __restrict out, uint32_t* __restrict scratch, co
         std::memcpy(scratch + size_t(x) * 4, channel, sizeof channel);
     }
     const size_t count = size_t(pixels) * 4;
+    const uint64_t multiplier = divider.multiplier;
+    const int shift = divider.shift;
     constexpr size_t kBlock = 32;
     size_t i = 0;
-    for (; i + kBlock <= count; i += kBlock) {
-        for (size_t j = 0; j < kBlock; ++j)
-            out[i + j] = uchar(scratch[i + j] >> kShift);
+    if (multiplier == 1) {
+        for (; i + kBlock <= count; i += kBlock) {
+            for (size_t j = 0; j < kBlock; ++j)
+                out[i + j] = uchar(scratch[i + j] >> shift);
+        }
+    } else {
+        for (; i + kBlock <= count; i += kBlock) {
+            for (size_t j = 0; j < kBlock; ++j)
+                out[i + j] = uchar((scratch[i + j] * multiplier) >> shift);
+        }
     }
     for (; i < count; ++i)
-        out[i] = uchar(scratch[i] >> kShift);
+        out[i] = uchar((scratch[i] * multiplier) >> shift);
 }
 
 KALDRINO_VECTOR_CLONES void finishPixels1(uchar* out, uint32_t* scratch, const uint32_t* sums,
-    const int* first, const uint32_t* weights, int pixels)
+    const int* first, const uint32_t* weights, int pixels, uint32_t half, Divider divider)
 {
-    finishPixels<1>(out, scratch, sums, first, weights, pixels, 1);
+    finishPixels<1>(out, scratch, sums, first, weights, pixels, 1, half, divider);
 }
 
 KALDRINO_VECTOR_CLONES void finishPixels2(uchar* out, uint32_t* scratch, const uint32_t* sums,
-    const int* first, const uint32_t* weights, int pixels)
+    const int* first, const uint32_t* weights, int pixels, uint32_t half, Divider divider)
 {
-    finishPixels<2>(out, scratch, sums, first, weights, pixels, 2);
+    finishPixels<2>(out, scratch, sums, first, weights, pixels, 2, half, divider);
 }
 
 KALDRINO_VECTOR_CLONES void finishPixels3(uchar* out, uint32_t* scratch, const uint32_t* sums,
-    const int* first, const uint32_t* weights, int pixels)
+    const int* first, const uint32_t* weights, int pixels, uint32_t half, Divider divider)
 {
-    finishPixels<3>(out, scratch, sums, first, weights, pixels, 3);
+    finishPixels<3>(out, scratch, sums, first, weights, pixels, 3, half, divider);
 }
 
 KALDRINO_VECTOR_CLONES void finishPixelsN(uchar* out, uint32_t* scratch, const uint32_t* sums,
-    const int* first, const uint32_t* weights, int pixels, int taps)
+    const int* first, const uint32_t* weights, int pixels, int taps, uint32_t half, Divider divider)
 {
-    finishPixels<0>(out, scratch, sums, first, weights, pixels, taps);
+    finishPixels<0>(out, scratch, sums, first, weights, pixels, taps, half, divider);
 }
 
 } // namespace
@@ -136,12 +175,14 @@ AreaScaler::AreaScaler(QSize source, QImage& target)
     for (auto& sums : m_sums)
         sums.assign(size_t(source.width() + m_taps) * 4, 0);
     m_scratch.resize(size_t(target.width()) * 4);
+    m_area = unitFor(source.width(), target.width()) * unitFor(source.height(), target.height());
 }
 
 // Target pixel o covers source [o * n / m, (o + 1) * n / m). Measured in
 // 1/m of a source pixel every bound is a whole number.
 std::vector<AreaScaler::Span> AreaScaler::spans(int n, int m, std::vector<uint16_t>& weights)
 {
+    const uint32_t unit = unitFor(n, m);
     std::vector<Span> result(static_cast<size_t>(m));
     for (int o = 0; o < m; ++o) {
         const qint64 start = qint64(o) * n, end = qint64(o + 1) * n;
@@ -151,13 +192,13 @@ std::vector<AreaScaler::Span> AreaScaler::spans(int n, int m, std::vector<uint16
         size_t largest = weights.size();
         for (int i = first; i <= last; ++i) {
             const qint64 covered = std::min(qint64(i + 1) * m, end) - std::max(qint64(i) * m, start);
-            const auto weight = uint16_t((covered * kUnit + n / 2) / n);
+            const auto weight = uint16_t((covered * unit + n / 2) / n);
             if (i == first || weight > weights[largest])
                 largest = weights.size();
             weights.push_back(weight);
             total += weight;
         }
-        weights[largest] = uint16_t(weights[largest] + kUnit - total); // rounding leftovers
+        weights[largest] = uint16_t(weights[largest] + unit - total); // rounding leftovers
     }
     return result;
 }
@@ -219,16 +260,19 @@ void AreaScaler::finishRow()
     const int pixels = int(m_columns.size());
     switch (m_taps) {
     case 1:
-        finishPixels1(out, m_scratch.data(), sums, m_columnFirst.data(), m_columnWeights.data(), pixels);
+        finishPixels1(out, m_scratch.data(), sums, m_columnFirst.data(), m_columnWeights.data(), pixels,
+            m_area / 2, Divider(m_area));
         break;
     case 2:
-        finishPixels2(out, m_scratch.data(), sums, m_columnFirst.data(), m_columnWeights.data(), pixels);
+        finishPixels2(out, m_scratch.data(), sums, m_columnFirst.data(), m_columnWeights.data(), pixels,
+            m_area / 2, Divider(m_area));
         break;
     case 3:
-        finishPixels3(out, m_scratch.data(), sums, m_columnFirst.data(), m_columnWeights.data(), pixels);
+        finishPixels3(out, m_scratch.data(), sums, m_columnFirst.data(), m_columnWeights.data(), pixels,
+            m_area / 2, Divider(m_area));
         break;
     default:
-        finishPixelsN(
-            out, m_scratch.data(), sums, m_columnFirst.data(), m_columnWeights.data(), pixels, m_taps);
+        finishPixelsN(out, m_scratch.data(), sums, m_columnFirst.data(), m_columnWeights.data(), pixels,
+            m_taps, m_area / 2, Divider(m_area));
     }
 }

@@ -51,4 +51,5 @@ private:
     std::vector<uint32_t> m_sums[2];
     bool m_started[2] = { false, false };
     std::vector<uint32_t> m_scratch; // a target row's weighted sums
+    uint32_t m_area = 1; // what a target pixel's weights add up to
 };

@@ -83,6 +83,8 @@ TEST(AreaScaler, GivesTheMeanOfEachArea)
         { { 5, 3 }, { 3, 2 } },
         { { 2, 2 }, { 1, 1 } },
         { { 97, 61 }, { 1, 1 } },
+        { { 750, 500 }, { 1, 1 } },
+        { { 2500, 7 }, { 1249, 3 } }, // too many parts of a pixel to count exactly
         { { 100, 7 }, { 51, 4 } },
         { { 7, 100 }, { 4, 51 } },
         { { 3, 1 }, { 2, 1 } },
