@@ -14,6 +14,12 @@
 #else
 #define KALDRINO_VECTOR_CLONES
 #endif
+// The loops' bodies must be compiled inside each copy, not called from it.
+#if defined(__GNUC__)
+#define KALDRINO_INLINE inline __attribute__((always_inline))
+#else
+#define KALDRINO_INLINE inline
+#endif
 
 namespace {
 
@@ -36,7 +42,8 @@ uint32_t unitFor(int n, int m)
 // fixed length let the compiler vectorise without being asked for more than
 // the default optimisation.
 template <bool Add>
-inline void weighRow(uint32_t* __restrict sums, const uchar* __restrict row, size_t count, uint16_t weight)
+KALDRINO_INLINE void weighRow(
+    uint32_t* __restrict sums, const uchar* __restrict row, size_t count, uint16_t weight)
 {
     constexpr size_t kBlock = 32;
     size_t i = 0;
@@ -56,6 +63,43 @@ KALDRINO_VECTOR_CLONES void setRow(uint32_t* sums, const uchar* row, size_t coun
 KALDRINO_VECTOR_CLONES void addToRow(uint32_t* sums, const uchar* row, size_t count, uint16_t weight)
 {
     weighRow<true>(sums, row, count, weight);
+}
+
+// sums[i] = the rows' bytes i weighted, in one pass.
+template <int Rows>
+KALDRINO_INLINE void weighRows(
+    uint32_t* __restrict sums, const uchar* const* rows, const uint16_t* weights, size_t count)
+{
+    const uchar* __restrict r0 = rows[0];
+    const uchar* __restrict r1 = rows[Rows > 1 ? 1 : 0];
+    const uchar* __restrict r2 = rows[Rows > 2 ? 2 : 0];
+    const uint32_t w0 = weights[0], w1 = Rows > 1 ? weights[1] : 0, w2 = Rows > 2 ? weights[2] : 0;
+    constexpr size_t kBlock = 32;
+    size_t i = 0;
+    for (; i + kBlock <= count; i += kBlock) {
+        for (size_t j = 0; j < kBlock; ++j) {
+            uint32_t sum = r0[i + j] * w0;
+            if (Rows > 1)
+                sum += r1[i + j] * w1;
+            if (Rows > 2)
+                sum += r2[i + j] * w2;
+            sums[i + j] = sum;
+        }
+    }
+    for (; i < count; ++i)
+        sums[i] = r0[i] * w0 + (Rows > 1 ? r1[i] * w1 : 0) + (Rows > 2 ? r2[i] * w2 : 0);
+}
+
+KALDRINO_VECTOR_CLONES void weighTwoRows(
+    uint32_t* sums, const uchar* const* rows, const uint16_t* weights, size_t count)
+{
+    weighRows<2>(sums, rows, weights, count);
+}
+
+KALDRINO_VECTOR_CLONES void weighThreeRows(
+    uint32_t* sums, const uchar* const* rows, const uint16_t* weights, size_t count)
+{
+    weighRows<3>(sums, rows, weights, count);
 }
 
 // Dividing by a target pixel's area, the product of the two units, as a
@@ -82,9 +126,9 @@ struct Divider {
 // each target pixel's column span weighted into scratch, the four channels
 // side by side; then every channel divided by the area.
 template <int Taps>
-inline void finishPixels(uchar* __restrict out, uint32_t* __restrict scratch, const uint32_t* __restrict sums,
-    const int* __restrict first, const uint32_t* __restrict weights, int pixels, int taps, uint32_t half,
-    Divider divider)
+KALDRINO_INLINE void finishPixels(uchar* __restrict out, uint32_t* __restrict scratch,
+    const uint32_t* __restrict sums, const int* __restrict first, const uint32_t* __restrict weights,
+    int pixels, int taps, uint32_t half, Divider divider)
 {
     if (Taps > 0)
         taps = Taps;
@@ -170,6 +214,8 @@ AreaScaler::AreaScaler(QSize source, QImage& target)
         m_columnFirst[x] = column.first;
     }
     m_rows = spans(source.height(), target.height(), m_rowWeights);
+    if (std::all_of(m_rows.begin(), m_rows.end(), [](const Span& row) { return row.count <= kKeptRows; }))
+        m_kept.resize(size_t(kKeptRows) * size_t(source.width()) * 4);
     // Pixels of zeros past the end serve the unused weights of the last
     // columns.
     for (auto& sums : m_sums)
@@ -214,8 +260,19 @@ void AreaScaler::accumulate(int slot, const uchar* row, uint16_t weight)
     m_started[slot] = true;
 }
 
+uchar* AreaScaler::rowBuffer()
+{
+    if (m_kept.empty())
+        return nullptr;
+    return m_kept.data() + size_t(m_sourceRow % kKeptRows) * size_t(m_source.width()) * 4;
+}
+
 void AreaScaler::addRow(const uchar* row)
 {
+    if (!m_kept.empty()) {
+        keepRow(row);
+        return;
+    }
     const int y = m_sourceRow++;
     const Span& span = m_rows[size_t(m_targetRow)];
     accumulate(0, row, m_rowWeights[size_t(span.weight + y - span.first)]);
@@ -233,6 +290,35 @@ void AreaScaler::addRow(const uchar* row)
         m_started[0] = m_started[1];
         m_started[1] = false;
     }
+}
+
+void AreaScaler::keepRow(const uchar* row)
+{
+    const size_t bytes = size_t(m_source.width()) * 4;
+    uchar* slot = rowBuffer();
+    if (row != slot)
+        std::memcpy(slot, row, bytes);
+    const int y = m_sourceRow++;
+    const Span& span = m_rows[size_t(m_targetRow)];
+    if (y < span.first + span.count - 1)
+        return;
+    // Every source row of this target row has come, and is still kept.
+    const uchar* rows[kKeptRows];
+    for (int k = 0; k < span.count; ++k)
+        rows[k] = m_kept.data() + size_t((span.first + k) % kKeptRows) * bytes;
+    const uint16_t* weights = m_rowWeights.data() + span.weight;
+    switch (span.count) {
+    case 1:
+        setRow(m_sums[0].data(), rows[0], bytes, weights[0]);
+        break;
+    case 2:
+        weighTwoRows(m_sums[0].data(), rows, weights, bytes);
+        break;
+    default:
+        weighThreeRows(m_sums[0].data(), rows, weights, bytes);
+    }
+    finishRow();
+    ++m_targetRow;
 }
 
 void AreaScaler::addRemainingRows(const uchar* row)

@@ -20,6 +20,10 @@ public:
     // Takes the next source row: source.width() pixels of 4 bytes.
     void addRow(const uchar* row);
 
+    // Where the next source row may be written, so that addRow need not
+    // copy it; null when the scaler keeps no rows.
+    uchar* rowBuffer();
+
     // Every source row not added yet equals row: finishes the target with
     // the work of about two target rows, giving what adding them one by one
     // would give.
@@ -33,7 +37,15 @@ private:
     };
     static std::vector<Span> spans(int source, int target, std::vector<uint16_t>& weights);
     void accumulate(int slot, const uchar* row, uint16_t weight);
+    void keepRow(const uchar* row);
     void finishRow();
+
+    // Shrinking by at most half, a target row draws on at most three source
+    // rows: the last three are kept and weighed in one pass when a target
+    // row's last one has come. Shrinking further, each row is added into
+    // the sums of the target rows it falls in as it comes.
+    static constexpr int kKeptRows = 3;
+    std::vector<uchar> m_kept; // source row y in slot y % kKeptRows
 
     QImage& m_target;
     QSize m_source;

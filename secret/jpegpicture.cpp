@@ -214,7 +214,9 @@ QImage JpegPicture::render(QSize size) const
     if (streamed)
         scaler.emplace(out, result);
     for (int y = 0; y < out.height(); ++y) {
-        uchar* row = streamed ? buffer.data() : result.scanLine(y);
+        uchar* row = !streamed    ? result.scanLine(y)
+            : scaler->rowBuffer() ? scaler->rowBuffer()
+                                  : buffer.data();
         if (!decoder.readRow(row))
             throwJpegError(decoder.code());
         if (decoder.isCmyk())
