@@ -17,11 +17,14 @@ struct Buffer {
     size_t capacity;
 };
 
-QMutex g_mutex;
+QBasicMutex g_mutex; // trivially destroyed, like the pool
+
+// Never destroyed, so that an image let go during the program's exit still
+// finds it.
 std::vector<Buffer>& kept()
 {
-    static std::vector<Buffer> buffers;
-    return buffers;
+    static auto* buffers = new std::vector<Buffer>;
+    return *buffers;
 }
 
 void giveBack(void* info)
