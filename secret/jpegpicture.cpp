@@ -126,7 +126,7 @@ public:
     // point. libjpeg reads an iMCU row ahead of the rows it gives, and a
     // row's colours draw on the iMCU rows beside it; from two iMCU rows after
     // the one being read when the data ended, all rows are the same grey.
-    // Checking that row is flat guards against anything else.
+    // Waiting for five, and checking that the row is flat, leaves a margin.
     bool restRepeats(const uchar* row, int width) const
     {
         if (!m_zerosAfterEnd || m_endedAt < 0)
@@ -209,14 +209,13 @@ QImage JpegPicture::render(QSize size) const
     QImage result = ImageMemoryPool::take(out == size || streamed ? size : out);
     if (result.isNull())
         throwJpegError(JERR_OUT_OF_MEMORY);
-    std::vector<uchar> buffer(streamed ? size_t(out.width()) * 4 : 0);
     std::optional<AreaScaler> scaler;
     if (streamed)
         scaler.emplace(out, result);
+    // The scaler may offer where to decode each row, sparing a copy.
+    std::vector<uchar> buffer(streamed && !scaler->rowBuffer() ? size_t(out.width()) * 4 : 0);
     for (int y = 0; y < out.height(); ++y) {
-        uchar* row = !streamed    ? result.scanLine(y)
-            : scaler->rowBuffer() ? scaler->rowBuffer()
-                                  : buffer.data();
+        uchar* row = !streamed ? result.scanLine(y) : buffer.empty() ? scaler->rowBuffer() : buffer.data();
         if (!decoder.readRow(row))
             throwJpegError(decoder.code());
         if (decoder.isCmyk())
