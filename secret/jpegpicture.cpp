@@ -258,6 +258,8 @@ void SetJpegOutput(jpeg_decompress_struct& info, int scaleNumerator)
 {
     info.scale_num = JDIMENSION(scaleNumerator);
     info.scale_denom = 8;
+    info.dct_method = JDCT_ISLOW;
+    info.do_fancy_upsampling = TRUE;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
 }

@@ -36,7 +36,8 @@ private:
 int JpegScaleNumerator(QSize natural, QSize target);
 
 // Sets the output of a decoder whose header has been read: the DCT scale
-// scaleNumerator/8, and 4-byte pixels in QImage::Format_RGB32 order (CMYK
-// files decode as CMYK and are turned into RGB afterwards). The benchmark's
-// floor decodes with the same settings.
+// scaleNumerator/8, libjpeg's accurate integer IDCT and smooth upsampling,
+// and 4-byte pixels in QImage::Format_RGB32 order (CMYK files decode as CMYK
+// and are turned into RGB afterwards). The benchmark's floor decodes with
+// the same settings.
 void SetJpegOutput(jpeg_decompress_struct& info, int scaleNumerator);
