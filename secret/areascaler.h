@@ -7,8 +7,9 @@
 // Shrinks a picture fed one row at a time into a target image no larger on
 // either axis, by area averaging: each target pixel is the mean of the source
 // area it covers, partial pixels weighted by their share. Besides the target
-// only two rows of sums are held, so a decoder can stream into it without
-// keeping the larger picture. Pixels are 4 bytes, each averaged alike.
+// it holds a few rows at source width (three source rows or two rows of
+// sums, and one more), so a decoder can stream into it without keeping the
+// larger picture. Pixels are 4 bytes, each averaged alike.
 class AreaScaler {
 public:
     // Whether the scaler handles this reduction: any, down to a single pixel.
