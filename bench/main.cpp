@@ -1,5 +1,7 @@
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "benches.h"
 
@@ -7,8 +9,8 @@ int main(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "vault") == 0)
         return runVaultBench();
-    if (argc == 2 && std::strcmp(argv[1], "pictures") == 0)
-        return runPicturesBench();
-    std::fprintf(stderr, "usage: kaldrino-bench vault|pictures\n");
+    if (argc >= 2 && std::strcmp(argv[1], "pictures") == 0)
+        return runPicturesBench(std::vector<std::string>(argv + 2, argv + argc));
+    std::fprintf(stderr, "usage: kaldrino-bench vault | pictures [--runs N] [CASE...]\n");
     return 2;
 }

@@ -1,8 +1,10 @@
 #include "jpegpicture.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include <jpeglib.h>
 
 #include "areascaler.h"
+#include "imagememorypool.h"
 #include "picturedrawing.h"
 
 namespace {
@@ -23,6 +26,7 @@ namespace {
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    bool dataEnded; // the source ran out of data; libjpeg goes on with zeros
 };
 
 void exitOnError(j_common_ptr info)
@@ -30,7 +34,27 @@ void exitOnError(j_common_ptr info)
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
-void ignoreMessage(j_common_ptr, int) { }
+// Warnings are not errors; the end of the data is noted.
+void noteWarning(j_common_ptr info, int level)
+{
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<ErrorManager*>(info->err)->dataEnded = true;
+}
+
+int outputRowsPerImcuRow(const jpeg_decompress_struct& info)
+{
+#if JPEG_LIB_VERSION >= 70
+    return info.max_v_samp_factor * info.min_DCT_v_scaled_size;
+#else
+    return info.max_v_samp_factor * info.min_DCT_scaled_size;
+#endif
+}
+
+bool isUniform(const uchar* row, int width)
+{
+    const auto* pixel = reinterpret_cast<const quint32*>(row);
+    return std::all_of(pixel, pixel + width, [first = pixel[0]](quint32 p) { return p == first; });
+}
 
 // 32 bits per pixel in QImage::Format_RGB32 order: 24-bit colour, the fourth
 // byte set to 0xff by libjpeg.
@@ -42,7 +66,7 @@ public:
     {
         jpeg_std_error(&m_error.pub);
         m_error.pub.error_exit = exitOnError;
-        m_error.pub.emit_message = ignoreMessage; // warnings are not errors
+        m_error.pub.emit_message = noteWarning;
         m_info.err = &m_error.pub;
     }
     ~Decoder()
@@ -71,11 +95,14 @@ public:
     {
         if (setjmp(m_error.jump))
             return false;
-        m_info.scale_num = scaleNumerator;
-        m_info.scale_denom = 8;
-        m_cmyk = m_info.jpeg_color_space == JCS_CMYK || m_info.jpeg_color_space == JCS_YCCK;
-        m_info.out_color_space = m_cmyk ? JCS_CMYK : kRgb32Space;
+        SetJpegOutput(m_info, scaleNumerator);
+        m_cmyk = m_info.out_color_space == JCS_CMYK;
         jpeg_start_decompress(&m_info);
+        // A file of one sequential scan with Huffman coding is read as its
+        // rows are asked for; past the end of its data every block decodes
+        // as zeros, a flat grey.
+        m_zerosAfterEnd = !m_error.dataEnded && !m_info.progressive_mode && !m_info.arith_code
+            && !jpeg_has_multiple_scans(&m_info);
         return true;
     }
 
@@ -86,7 +113,24 @@ public:
             return false;
         JSAMPROW row = into;
         jpeg_read_scanlines(&m_info, &row, 1);
+        if (m_error.dataEnded && m_endedAt < 0)
+            m_endedAt = int(m_info.output_scanline);
         return true;
+    }
+
+    // Whether every row still to come equals row, the one just read: the
+    // data has ended and the rows read since reach far enough past that
+    // point. libjpeg reads an iMCU row ahead of the rows it gives, and a
+    // row's colours draw on the iMCU rows beside it; from two iMCU rows after
+    // the one being read when the data ended, all rows are the same grey.
+    // Waiting for five, and checking that the row is flat, leaves a margin.
+    bool restRepeats(const uchar* row, int width) const
+    {
+        if (!m_zerosAfterEnd || m_endedAt < 0)
+            return false;
+        const int imcu = qMax(1, outputRowsPerImcuRow(m_info));
+        const qint64 safeFrom = (qint64(m_endedAt) / imcu + 5) * imcu;
+        return m_info.output_scanline >= safeFrom && isUniform(row, width);
     }
 
     int code() const { return m_error.pub.msg_code; }
@@ -100,6 +144,8 @@ private:
     jpeg_decompress_struct m_info {};
     bool m_created = false;
     bool m_cmyk = false;
+    bool m_zerosAfterEnd = false;
+    int m_endedAt = -1; // rows given when the end of the data was noticed
 };
 
 [[noreturn]] void throwJpegError(int code)
@@ -154,23 +200,34 @@ QImage JpegPicture::render(QSize size) const
     const QSize out = decoder.outputSize();
 
     // Rows go straight into the result when the DCT scale gave its size, or
-    // are shrunk as they come. The other cases, enlarging, or shrinking by
-    // more than half what even the 1/8 scale leaves, decode whole and scale
+    // are shrunk as they come. Only enlarging decodes whole and scales
     // afterwards.
     const bool streamed = out != size && AreaScaler::handles(out, size);
-    QImage result(out == size || streamed ? size : out, QImage::Format_RGB32);
+    QImage result = ImageMemoryPool::take(out == size || streamed ? size : out);
     if (result.isNull())
         throwJpegError(JERR_OUT_OF_MEMORY);
-    std::vector<uchar> buffer(streamed ? size_t(out.width()) * 4 : 0);
     std::optional<AreaScaler> scaler;
     if (streamed)
         scaler.emplace(out, result);
+    // The scaler may offer where to decode each row, sparing a copy.
+    std::vector<uchar> buffer(streamed && !scaler->rowBuffer() ? size_t(out.width()) * 4 : 0);
     for (int y = 0; y < out.height(); ++y) {
-        uchar* row = streamed ? buffer.data() : result.scanLine(y);
+        uchar* row = !streamed ? result.scanLine(y) : buffer.empty() ? scaler->rowBuffer() : buffer.data();
         if (!decoder.readRow(row))
             throwJpegError(decoder.code());
         if (decoder.isCmyk())
             cmykToRgb(row, out.width(), decoder.adobeInverted());
+        if (decoder.restRepeats(row, out.width())) {
+            // A file cut short: the rest is this row again, put in place
+            // without decoding it.
+            if (streamed) {
+                scaler->addRemainingRows(row);
+            } else {
+                for (int rest = y + 1; rest < out.height(); ++rest)
+                    std::memcpy(result.scanLine(rest), row, size_t(out.width()) * 4);
+            }
+            break;
+        }
         if (streamed)
             scaler->addRow(row);
     }
@@ -192,6 +249,16 @@ void JpegPicture::draw(QPainter& painter, const QRect& target) const
         m_shown = render(size);
     }
     DrawImageInto(painter, target, m_shown);
+}
+
+void SetJpegOutput(jpeg_decompress_struct& info, int scaleNumerator)
+{
+    info.scale_num = JDIMENSION(scaleNumerator);
+    info.scale_denom = 8;
+    info.dct_method = JDCT_ISLOW;
+    info.do_fancy_upsampling = TRUE;
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
 }
 
 int JpegScaleNumerator(QSize natural, QSize target)

@@ -5,6 +5,8 @@
 
 #include "picture.h"
 
+struct jpeg_decompress_struct;
+
 // A JPEG picture decoded with libjpeg. Loading reads the header alone; the
 // picture is decoded when first drawn, at the smallest DCT scale that covers
 // the size it is shown at, then scaled to that size and kept for later
@@ -32,3 +34,10 @@ private:
 // output, ceil(natural * n / 8) on each axis, covers target; 8 when even the
 // full size does not.
 int JpegScaleNumerator(QSize natural, QSize target);
+
+// Sets the output of a decoder whose header has been read: the DCT scale
+// scaleNumerator/8, libjpeg's accurate integer IDCT and smooth upsampling,
+// and 4-byte pixels in QImage::Format_RGB32 order (CMYK files decode as CMYK
+// and are turned into RGB afterwards). The benchmark's floor decodes with
+// the same settings.
+void SetJpegOutput(jpeg_decompress_struct& info, int scaleNumerator);

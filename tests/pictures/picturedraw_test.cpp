@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <jerror.h>
+#include <jpeglib.h>
+
+#include "areascaler.h"
+#include "jpegpicture.h"
+#include "picturedrawing.h"
 
 #include "pictureprobe.h"
 #include "tempdir.h"
@@ -138,6 +143,54 @@ TEST(DrawPicture, JpegWarningsAreIgnored)
     QImage image;
     ASSERT_NO_THROW(image = drawn(*picture, QSize(256, 192), QRect(0, 0, 256, 192)));
     EXPECT_TRUE(colourNear(image, QPoint(64, 48), kRed, 40));
+}
+
+// The picture as libjpeg gives it when asked for every row, shrunk or
+// enlarged to size afterwards: what showing a file cut short must match.
+QImage decodedWhole(const QByteArray& bytes, QSize size)
+{
+    jpeg_decompress_struct info {};
+    jpeg_error_mgr error {};
+    info.err = jpeg_std_error(&error);
+    error.emit_message = [](j_common_ptr, int) {};
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(
+        &info, reinterpret_cast<const unsigned char*>(bytes.constData()), (unsigned long)bytes.size());
+    jpeg_read_header(&info, TRUE);
+    SetJpegOutput(info, JpegScaleNumerator(QSize(int(info.image_width), int(info.image_height)), size));
+    jpeg_start_decompress(&info);
+    QImage whole(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = whole.scanLine(int(info.output_scanline));
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_destroy_decompress(&info);
+    if (whole.size() == size || !AreaScaler::handles(whole.size(), size))
+        return ScaledImage(whole, size);
+    QImage result(size, QImage::Format_RGB32);
+    AreaScaler scaler(whole.size(), result);
+    for (int y = 0; y < whole.height(); ++y)
+        scaler.addRow(whole.constScanLine(y));
+    return result;
+}
+
+TEST(DrawPicture, JpegCutShortShowsWhatDecodingEveryRowShows)
+{
+    // The rows past the end of the data are put in place without decoding
+    // them; the picture must be the same to the last pixel, at full size,
+    // at a DCT scale, shrunk as the rows come, and enlarged.
+    QFile file(fixturePath("truncated.jpg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const JpegPicture picture(bytes);
+    for (const QSize size : { QSize(256, 192), QSize(64, 48), QSize(200, 150), QSize(31, 190), QSize(1, 1),
+             QSize(300, 100), QSize(512, 384) }) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        const QImage shown = picture.render(size);
+        const QImage expected = decodedWhole(bytes, size);
+        ASSERT_EQ(shown.size(), expected.size());
+        EXPECT_EQ(shown, expected);
+    }
 }
 
 TEST(DrawPicture, JpegErrorFoundWhileDrawingIsThrown)
