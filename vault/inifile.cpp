@@ -161,10 +161,23 @@ void TIniFile::UpdateFile()
     SessionData& data = *m_session;
     bool written = false;
     if (!data.unreadable) {
+        // Content the next start could not read back is never written: the
+        // vault would then read as empty, and every save after it fail.
+        struct TooLarge { };
         const auto produce = [&data](const std::function<void(std::string_view)>& put) {
-            data.content.serialise(data.written, put);
+            std::size_t total = 0;
+            data.content.serialise(data.written, [&](std::string_view piece) {
+                total += piece.size();
+                if (total > static_cast<std::size_t>(vault::kMaxVaultBytes))
+                    throw TooLarge {};
+                put(piece);
+            });
         };
-        written = vault::replaceFileAtomically(m_path, produce);
+        try {
+            written = vault::replaceFileAtomically(m_path, produce);
+        } catch (const TooLarge&) {
+            written = false;
+        }
     }
     data.onDisk = written ? OnDisk::Written : OnDisk::Unknown;
     if (!written) {

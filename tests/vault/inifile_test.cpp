@@ -289,6 +289,18 @@ TEST_F(IniFileWriteFailure, UnwritableFolder)
     EXPECT_EQ(folderEntries(dir.path()), QStringList { "kaldrino.ini" });
 }
 
+TEST_F(IniFileWriteFailure, ContentTheReaderWouldRefuseIsNeverWritten)
+{
+    writeBytes(path, original);
+    TIniFile ini(path);
+    const std::string value(1 << 20, 'v');
+    for (int i = 0; i <= vault::kMaxVaultBytes / qint64(value.size()); ++i)
+        ini.WriteEntry("s", "k" + std::to_string(i), value);
+    EXPECT_THROW(ini.UpdateFile(), VaultWriteError);
+    EXPECT_EQ(readBytes(path), original);
+    EXPECT_EQ(folderEntries(dir.path()), QStringList { "kaldrino.ini" });
+}
+
 TEST_F(IniFileWriteFailure, FailedHandlerCanRetry)
 {
     writeBytes(path, original);
