@@ -97,7 +97,7 @@ TEST_F(HostileVault, TenMegabyteValuesAreReadAsTheirFirst2047Bytes)
 
     const GateView view = gate();
     EXPECT_EQ(view.picture, std::string(2047, 'a'));
-    EXPECT_EQ(view.branch, GateBranch::EraseAndSetup) << "a 2047-letter picture name names no file here";
+    EXPECT_EQ(view.branch, GateBranch::AskBeforeErasing) << "a 2047-letter picture name names no file here";
 
     // The cell that does not decode is reported once the others are loaded.
     TestTable table;
@@ -188,7 +188,7 @@ TEST_F(HostileVault, NulBytesAreBytesLikeAnyOther)
     const GateView view = gate();
     EXPECT_EQ(view.picture, "co" + nul + "de.bmp");
     EXPECT_TRUE(view.hasSecret);
-    EXPECT_EQ(view.branch, GateBranch::EraseAndSetup);
+    EXPECT_EQ(view.branch, GateBranch::AskBeforeErasing);
 
     TestTable table;
     LoadTable(iniPath(), table);
