@@ -241,7 +241,8 @@ TEST_F(ProgramStartTest, AMissingPictureErasesTheSecretOnlyOnYes)
         start();
 
         ASSERT_FALSE(messages.empty());
-        EXPECT_EQ(messages[0].text, c.nameStored ? deletedQuestion : unnamedQuestion);
+        EXPECT_EQ(
+            messages[0].text.toStdString(), (c.nameStored ? deletedQuestion : unnamedQuestion).toStdString());
         EXPECT_EQ(messages[0].kind, MsgKind::Confirmation);
         EXPECT_EQ(messages[0].buttons, MsgButtons::YesNo);
         if (c.answer == MsgResult::Yes) {
@@ -288,9 +289,15 @@ TEST_F(ProgramStartTest, APictureRenamedInCaseIsStillTheSecretsPicture)
     makePicture(QStringLiteral("CODE.BMP"));
     const QByteArray before = vaultBytes();
     clickOnScreenWhenShown(kSecret);
+    bool setupOpened = false;
+    whenVisible(windows->GraphPass, [&] {
+        setupOpened = true;
+        windows->GraphPass.done(QDialog::Rejected);
+    });
 
     start();
 
+    EXPECT_FALSE(setupOpened);
     EXPECT_EQ(windows->ShowGraph.ImagePath, folder.file(QStringLiteral("CODE.BMP")));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, MsgKind::Information);
@@ -301,6 +308,7 @@ TEST_F(ProgramStartTest, APictureRenamedInCaseIsStillTheSecretsPicture)
     messages.clear();
     windows = std::make_unique<ProgramWindows>(folder.path());
     makePicture(QStringLiteral("Code.bmp"));
+    whenVisible(windows->GraphPass, [&] { windows->GraphPass.done(QDialog::Rejected); });
     start();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, MsgKind::Confirmation);
@@ -429,11 +437,12 @@ TEST_F(ProgramStartTest, AnUnreadableRowCountIsReportedAfterTheLoad)
         ASSERT_EQ(messages.size(), 2u);
         EXPECT_EQ(messages[1].kind, MsgKind::Warning);
         EXPECT_EQ(messages[1].buttons, MsgButtons::Ok);
-        EXPECT_EQ(messages[1].text,
+        EXPECT_EQ(messages[1].text.toStdString(),
             QStringLiteral(
                 "Le nombre de lignes enregistré pour votre liste de mots de passe était illisible.\r"
                 "3 lignes ont été retrouvées dans le fichier et chargées.\r\rDes lignes supprimées "
-                "auparavant peuvent réapparaître : vérifiez votre liste."));
+                "auparavant peuvent réapparaître : vérifiez votre liste.")
+                .toStdString());
         expectOpenWindow(stored);
     }
 }
