@@ -1,6 +1,8 @@
 #include "accessgate.h"
 
+#include <QDir>
 #include <QPushButton>
+#include <vector>
 
 #include "cp1252.h"
 #include "errordisplay.h"
@@ -9,18 +11,20 @@
 #include "kaldrinoerror.h"
 #include "mainform.h"
 #include "messagebox.h"
+#include "picturelookup.h"
 #include "sgraphpass.h"
 #include "sshowgraph.h"
 #include "stringgrid.h"
+#include "tablestore.h"
 #include "termination.h"
 #include "vaultlayout.h"
 
-GateBranch DecideGate(bool vaultExists, bool pictureExists, bool hasSecret)
+GateBranch DecideGate(bool vaultExists, bool pictureFound, bool hasSecret)
 {
     if (!vaultExists)
         return GateBranch::Setup;
-    if (!pictureExists)
-        return GateBranch::EraseAndSetup;
+    if (!pictureFound)
+        return hasSecret ? GateBranch::AskBeforeErasing : GateBranch::EraseAndSetup;
     return hasSecret ? GateBranch::Verify : GateBranch::Setup;
 }
 
@@ -29,31 +33,105 @@ QString VerifyInvitation()
     return QStringLiteral("Kaldrino") + QStringLiteral("\r\r")
         + QStringLiteral("Pour pouvoir accèder à votre liste de mots de passe,") + QStringLiteral("\r")
         + QStringLiteral("faites maintenant vos clics secrets sur votre image code.") + QStringLiteral("\r")
-        + QStringLiteral("Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de votre clavier.");
+        + QStringLiteral(
+            "Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de votre clavier.");
+}
+
+QString MissingPictureQuestion(const QString& appDir, const QString& pictureName)
+{
+    const QString lost = QStringLiteral(
+        "Si vous continuez, votre liste de mots de passe et votre code secret graphique seront effacés "
+        "définitivement.");
+    const QString keep
+        = QStringLiteral("Pour les garder, répondez Non : Kaldrino se fermera sans rien modifier.");
+    const QString question = QStringLiteral(
+        "Voulez-vous effacer votre liste de mots de passe et créer un nouveau code secret graphique ?");
+    if (pictureName.isEmpty()) {
+        return QStringLiteral("Le fichier ") + vault::vaultPath(appDir)
+            + QStringLiteral(" ne nomme pas l'image de votre code secret graphique.") + QStringLiteral("\r\r")
+            + lost + QStringLiteral("\r\r") + keep + QStringLiteral("\r\r") + question;
+    }
+    return QStringLiteral("L'image de votre code secret graphique est introuvable :") + QStringLiteral("\r")
+        + appDir + pictureName + QStringLiteral("\r\r") + lost + QStringLiteral("\r\r") + keep
+        + QStringLiteral(" Remettez ensuite l'image dans le dossier du programme, sous ce nom, puis relancez "
+                         "Kaldrino.")
+        + QStringLiteral("\r\r") + question;
+}
+
+QString RecountedRowsWarning(int entryRows)
+{
+    QString found;
+    if (entryRows == 0)
+        found = QStringLiteral("Aucune ligne n'a été retrouvée dans le fichier.");
+    else if (entryRows == 1)
+        found = QStringLiteral("1 ligne a été retrouvée dans le fichier et chargée.");
+    else
+        found = QStringLiteral("%1 lignes ont été retrouvées dans le fichier et chargées.").arg(entryRows);
+    return QStringLiteral("Le nombre de lignes enregistré pour votre liste de mots de passe était illisible.")
+        + QStringLiteral("\r") + found + QStringLiteral("\r\r")
+        + QStringLiteral("Des lignes supprimées auparavant peuvent réapparaître : vérifiez votre liste.");
 }
 
 namespace {
 
-void askForTheSecret(MainFormFields& fields, TGraphPass& graphPass, TShowGraph& showGraph)
+std::vector<FolderEntry> folderEntries(const QString& folder)
+{
+    std::vector<FolderEntry> entries;
+    const QFileInfoList infos
+        = QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& info : infos)
+        entries.push_back({ info.fileName(), info.isFile() });
+    return entries;
+}
+
+// Where the secret's picture lies: AppDir + its stored name, or the one file
+// of AppDir whose name differs from it only in letter case. Empty when
+// neither is there.
+QString findPicture(const QString& appDir, const QString& pictureName)
+{
+    if (FileExists(appDir + pictureName))
+        return appDir + pictureName;
+    const QString found = FindPictureFile(pictureName, folderEntries(appDir));
+    return found.isEmpty() ? QString() : appDir + found;
+}
+
+void eraseSecretSection(const QString& iniPath)
+{
+    TIniFile ini(iniPath);
+    ini.ClearSection(vault::SecretSection());
+    ini.UpdateFile();
+}
+
+// Returns false when the user would rather keep the secret whose picture is
+// missing: the program is then to end with the vault as it was.
+bool askForTheSecret(MainFormFields& fields, TGraphPass& graphPass, TShowGraph& showGraph)
 {
     const bool vaultExists = FileExists(fields.IniPath);
     QString pictureName;
     bool hasSecret = false;
+    QString picturePath;
     if (vaultExists) {
-        const TIniFile ini(fields.IniPath);
-        pictureName = fromCp1252(ini.ReadEntry(vault::kConfigSection, vault::kImageKey));
-        hasSecret = ini.SectionHasKeys(vault::SecretSection());
+        {
+            const TIniFile ini(fields.IniPath);
+            pictureName = fromCp1252(ini.ReadEntry(vault::kConfigSection, vault::kImageKey));
+            hasSecret = ini.SectionHasKeys(vault::SecretSection());
+        }
+        picturePath = findPicture(fields.AppDir, pictureName);
     }
-    const QString picturePath = fields.AppDir + pictureName;
 
-    switch (DecideGate(vaultExists, FileExists(picturePath), hasSecret)) {
-    case GateBranch::EraseAndSetup: {
-        TIniFile ini(fields.IniPath);
-        ini.ClearSection(vault::SecretSection());
-        ini.UpdateFile();
+    switch (DecideGate(vaultExists, !picturePath.isEmpty(), hasSecret)) {
+    case GateBranch::AskBeforeErasing:
+        if (MessageDlg(
+                MissingPictureQuestion(fields.AppDir, pictureName), MsgKind::Confirmation, MsgButtons::YesNo)
+            != MsgResult::Yes)
+            return false;
+        eraseSecretSection(fields.IniPath);
         ExecModal(graphPass);
         break;
-    }
+    case GateBranch::EraseAndSetup:
+        eraseSecretSection(fields.IniPath);
+        ExecModal(graphPass);
+        break;
     case GateBranch::Setup:
         ExecModal(graphPass);
         break;
@@ -65,6 +143,22 @@ void askForTheSecret(MainFormFields& fields, TGraphPass& graphPass, TShowGraph& 
         fields.AccessGranted = showGraph.Recognized;
         break;
     }
+    return true;
+}
+
+// Fills the window's table; what the load found amiss is shown once the
+// table is in, and the window opens on it all the same.
+void loadTheTable(TMainForm& mainForm)
+{
+    TableLoadNotice notice;
+    try {
+        notice = mainForm.LoadTable();
+    } catch (const TableCellError& error) {
+        ShowException(error);
+        notice = error.notice();
+    }
+    if (notice.rowCountUnreadable)
+        MessageDlg(RecountedRowsWarning(notice.entryRows), MsgKind::Warning, MsgButtons::Ok);
 }
 
 } // namespace
@@ -77,24 +171,24 @@ void RunAccessGate(TMainForm& mainForm, TGraphPass& graphPass, TShowGraph& showG
     // An error here (the vault cannot be rewritten, say) must not leave the
     // program running without a window: it is shown, and access is refused
     // unless it was granted already.
+    bool keptTheSecret = false;
     try {
-        askForTheSecret(fields, graphPass, showGraph);
+        keptTheSecret = !askForTheSecret(fields, graphPass, showGraph);
     } catch (const std::exception& error) {
         ShowException(error);
     }
 
+    if (keptTheSecret) {
+        mainForm.close();
+        return;
+    }
     if (!fields.AccessGranted) {
         MessageDlg(QStringLiteral("Accès refusé."), MsgKind::Warning, MsgButtons::Ok);
         mainForm.close();
         return;
     }
 
-    try {
-        mainForm.LoadTable();
-    } catch (const ConversionError& error) {
-        // The table holds every cell that could be read; the window opens on it.
-        ShowException(error);
-    }
+    loadTheTable(mainForm);
 
     StringGrid& grid = *mainForm.Grille;
     if (grid.rowCount() == 2 && grid.cell(0, 1).isEmpty() && grid.cell(1, 1).isEmpty()) {

@@ -68,8 +68,9 @@ static void registerUiResources()
 }
 
 TMainForm::TMainForm(const QString& appDir, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint)
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
 {
     registerUiResources();
     setWindowTitle(QStringLiteral("Mots de passe"));
@@ -133,7 +134,8 @@ void TMainForm::createControls()
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->installEventFilter(this);
 
-    Button4 = makeButton(QStringLiteral("Modifier le code secret graphique..."), QRect(168, 448, 193, 25), this);
+    Button4
+        = makeButton(QStringLiteral("Modifier le code secret graphique..."), QRect(168, 448, 193, 25), this);
 
     Label2 = makeLabel(QStringLiteral("Auteur : Mathilde Roussel"), QRect(8, 424, 191, 13), this);
 
@@ -145,9 +147,9 @@ void TMainForm::createControls()
     connect(Button3, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
 
-    for (QWidget* control : { static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Label1),
-                              static_cast<QWidget*>(Label3), static_cast<QWidget*>(Image1),
-                              static_cast<QWidget*>(Label2), static_cast<QWidget*>(UrlLabel1) })
+    for (QWidget* control :
+        { static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label3),
+            static_cast<QWidget*>(Image1), static_cast<QWidget*>(Label2), static_cast<QWidget*>(UrlLabel1) })
         control->setFocusPolicy(Qt::NoFocus);
     for (QPushButton* button : { Button1, Button2, Button3, Button4 })
         button->setFocusPolicy(Qt::StrongFocus);
@@ -167,9 +169,8 @@ void TMainForm::setUpGrid()
     // silently on the way to the file.
     Grille->setEditorMaxLength(kLongestCellText);
     Grille->setEditorCharFilter(&isCp1252Representable);
-    Grille->onRowChanging = [this](int oldRow, int newRow, bool& allow) {
-        GrilleRowChanging(oldRow, newRow, allow);
-    };
+    Grille->onRowChanging
+        = [this](int oldRow, int newRow, bool& allow) { GrilleRowChanging(oldRow, newRow, allow); };
     Grille->onGetCellColor = [this](int row, int column, QBrush& brush, QFont& font) {
         GrilleGetCellColor(row, column, brush, font);
     };
@@ -191,10 +192,10 @@ void TMainForm::SaveTable()
     ::SaveTable(vault::vaultPath(Fields.AppDir), table);
 }
 
-void TMainForm::LoadTable()
+TableLoadNotice TMainForm::LoadTable()
 {
     GridTable table(*Grille);
-    ::LoadTable(vault::vaultPath(Fields.AppDir), table);
+    return ::LoadTable(vault::vaultPath(Fields.AppDir), table);
 }
 
 void TMainForm::setVisible(bool visible)
@@ -227,22 +228,40 @@ void TMainForm::FormShow()
         onFormShow();
 }
 
+QString CloseWithoutSavingQuestion()
+{
+    return QStringLiteral("Le tableau n'a pas pu être enregistré.") + QStringLiteral("\r")
+        + QStringLiteral("Si vous fermez Kaldrino maintenant, les modifications faites depuis le dernier "
+                         "enregistrement seront perdues.")
+        + QStringLiteral("\r\r") + QStringLiteral("Voulez-vous fermer Kaldrino sans enregistrer ?");
+}
+
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (Fields.AccessGranted) {
-        try {
-            SaveTable();
-        } catch (const std::exception& error) {
-            // The table is still only in the grid: keep the window open.
-            ShowException(error);
-            event->ignore();
-            return;
-        }
+    if (Fields.AccessGranted && !saveBeforeClosing()) {
+        event->ignore();
+        return;
     }
     m_closed = true;
     event->accept();
 }
 
+// A save that fails on a medium that stays unwritable must not keep the
+// window open for good: once the error is shown, the user chooses.
+bool TMainForm::saveBeforeClosing()
+{
+    try {
+        SaveTable();
+        return true;
+    } catch (const std::exception& error) {
+        ShowException(error);
+    }
+    return MessageDlg(CloseWithoutSavingQuestion(), MsgKind::Confirmation, MsgButtons::YesNo)
+        == MsgResult::Yes;
+}
+
+// The buttons' handlers show their own errors: nothing is thrown through
+// the signal that called them.
 void TMainForm::Button1Click()
 {
     close();
@@ -250,11 +269,15 @@ void TMainForm::Button1Click()
 
 void TMainForm::Button2Click()
 {
-    const int newRow = Grille->rowCount();
-    Grille->setRowCount(newRow + 1);
-    Grille->setRow(newRow);
-    Grille->setCol(0);
-    SaveTable();
+    try {
+        const int newRow = Grille->rowCount();
+        Grille->setRowCount(newRow + 1);
+        Grille->setRow(newRow);
+        Grille->setCol(0);
+        SaveTable();
+    } catch (const std::exception& error) {
+        ShowException(error);
+    }
     // What the user types next goes into the new description.
     Grille->setFocus();
     Grille->editCurrentCell();
@@ -262,21 +285,32 @@ void TMainForm::Button2Click()
 
 void TMainForm::Button3Click()
 {
-    const int row = Grille->row();
-    const QString message = QStringLiteral("Voulez-vous vraiment supprimer ") + Grille->cell(0, row)
-        + QStringLiteral(" (") + Grille->cell(1, row) + QStringLiteral(") ?");
-    if (MessageDlg(message, MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
-        return;
+    try {
+        const int row = Grille->row();
+        const QString message = QStringLiteral("Voulez-vous vraiment supprimer ") + Grille->cell(0, row)
+            + QStringLiteral(" (") + Grille->cell(1, row) + QStringLiteral(") ?");
+        if (MessageDlg(message, MsgKind::Confirmation, MsgButtons::YesNo) != MsgResult::Yes)
+            return;
 
-    // The grid keeps the index, or moves to the new last row, and reports
-    // that move like any other: the Delete rule holds.
-    Grille->removeRows(row, 1);
-    SaveTable();
+        // The grid keeps the index, or moves to the new last row, and reports
+        // that move like any other: the Delete rule holds.
+        Grille->removeRows(row, 1);
+        SaveTable();
+    } catch (const std::exception& error) {
+        ShowException(error);
+    }
 }
 
 void TMainForm::Button4Click()
 {
-    SaveTable();
+    try {
+        SaveTable();
+    } catch (const std::exception& error) {
+        // The setup dialog opens only on a saved table: its Quit ends the
+        // program without a further save.
+        ShowException(error);
+        return;
+    }
     if (m_graphPass)
         ExecModal(*m_graphPass);
 }

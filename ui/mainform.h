@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "mainformfields.h"
+#include "tablestore.h"
 
 class QDialog;
 class QFrame;
@@ -43,7 +44,7 @@ public:
 
     // The table's trips to and from the vault file AppDir + "kaldrino.ini".
     void SaveTable();
-    void LoadTable();
+    TableLoadNotice LoadTable();
 
     void setVisible(bool visible) override;
 
@@ -66,11 +67,15 @@ private:
     void createControls();
     void setUpGrid();
     void centreOnScreen();
+    bool saveBeforeClosing();
 
     QDialog* m_graphPass = nullptr;
     bool m_shown = false;
     bool m_closed = false;
 };
+
+// Asked when the table could not be saved as the window closes.
+QString CloseWithoutSavingQuestion();
 
 // The user guide shipped beside the program, which the logo and the link
 // label open.

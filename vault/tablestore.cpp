@@ -1,5 +1,6 @@
 #include "tablestore.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <vector>
@@ -23,8 +24,8 @@ constexpr int kMaxRows = 1000000;
 // Every save writes two keys per row and no key is ever removed, so the
 // section of a table this program saved holds more keys than the table has
 // rows. A larger count is damage too, beyond a margin for rows whose keys
-// are missing (they load as 35 spaces): otherwise a few bytes could fill
-// the window with a million empty rows and the next save with 200 MB.
+// are missing (they load empty): otherwise a few bytes could fill the
+// window with a million empty rows and the next save with 200 MB.
 constexpr int kRowsWithoutKeys = 1000;
 
 // The plain cell key "c" + column + "l" + row.
@@ -77,18 +78,39 @@ CellKeys& cellKeys()
     return keys;
 }
 
-int storedRowCount(const std::string& stored, std::size_t sectionKeys)
+// The stored row count, or nothing when it is damage.
+std::optional<int> storedRowCount(const std::string& stored, std::size_t sectionKeys)
 {
     std::int32_t rows = 0;
     try {
         rows = TextToInt(DecryptText(stored));
     } catch (const ConversionError&) {
-        return kMinRows;
+        return std::nullopt;
     }
     if (rows > kMaxRows || rows < kMinRows)
-        return kMinRows;
+        return std::nullopt;
     if (rows > kRowsWithoutKeys && static_cast<std::size_t>(rows) > sectionKeys)
-        return kMinRows;
+        return std::nullopt;
+    return rows;
+}
+
+// The entry rows stored one after the other from row 1: those with a value
+// for at least one of their cells. Bounded by the keys present, so a
+// damaged file never makes more rows than it holds.
+int countStoredEntryRows(const TIniFile& ini, const std::string& section, int columns, CellKeys& keys)
+{
+    std::string value;
+    int rows = 0;
+    for (int r = 1; r < kMaxRows; ++r) {
+        bool present = false;
+        for (int c = 0; c < columns && !present; ++c) {
+            ini.ReadEntryInto(section, keys.key(c, r), value);
+            present = !value.empty();
+        }
+        if (!present)
+            break;
+        rows = r;
+    }
     return rows;
 }
 
@@ -115,27 +137,45 @@ void SaveTable(const QString& iniPath, const TableAccess& table)
     ini.UpdateFile();
 }
 
-void LoadTable(const QString& iniPath, TableAccess& table)
+TableLoadNotice LoadTable(const QString& iniPath, TableAccess& table)
 {
     const std::string& section = vault::SecretSection();
     TIniFile ini(iniPath);
-    const std::string stored = ini.ReadEntry(section, EncryptText("lignes"));
-    if (stored.empty())
-        return;
-    const int rows = storedRowCount(stored, ini.SectionKeyCount(section));
-    table.setRowCount(rows);
-
-    // A cell that does not decode is left empty rather than keeping older
-    // text that a later save would write over the stored cell; the first
-    // failure is reported once every other cell is loaded.
-    std::optional<ConversionError> failure;
     const int columns = table.columnCount();
     CellKeys& keys = cellKeys();
+
+    // A count that cannot be trusted is never replaced by a guess: the rows
+    // are counted from the cells stored, and the user is told, since rows
+    // deleted earlier keep their keys and come back with them.
+    TableLoadNotice notice;
+    const std::string stored = ini.ReadEntry(section, EncryptText("lignes"));
+    std::optional<int> rows;
+    if (!stored.empty())
+        rows = storedRowCount(stored, ini.SectionKeyCount(section));
+    if (!rows) {
+        const int entryRows = countStoredEntryRows(ini, section, columns, keys);
+        if (stored.empty() && entryRows == 0)
+            return notice;
+        notice = { true, entryRows };
+        rows = std::max(entryRows + 1, kMinRows);
+    }
+    table.setRowCount(*rows);
+
+    // An absent cell is empty, not the decoding of an empty value, which
+    // the next save would store as a password of 35 spaces. A cell that does
+    // not decode is left empty rather than keeping older text that a later
+    // save would write over the stored cell; the first failure is reported
+    // once every other cell is loaded.
+    std::optional<ConversionError> failure;
     std::string value;
     std::string text;
     for (int c = 0; c < columns; ++c) {
-        for (int r = 0; r < rows; ++r) {
+        for (int r = 0; r < *rows; ++r) {
             ini.ReadEntryInto(section, keys.key(c, r), value);
+            if (value.empty()) {
+                table.setCell(c, r, std::string());
+                continue;
+            }
             try {
                 decryptInto(value, text);
                 table.setCell(c, r, text);
@@ -147,5 +187,6 @@ void LoadTable(const QString& iniPath, TableAccess& table)
         }
     }
     if (failure)
-        throw *failure;
+        throw TableCellError(*failure, notice);
+    return notice;
 }

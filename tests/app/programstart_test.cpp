@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "accessgate.h"
 #include "encryptdecrypt.h"
 #include "inifile.h"
 #include "memorytable.h"
@@ -37,7 +38,7 @@ protected:
     {
         setMessageSeamForTesting([this](const MessageRecord& message) {
             messages.push_back(message);
-            return message.buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;
+            return message.buttons == MsgButtons::Ok ? MsgResult::Ok : yesNo;
         });
         windows = std::make_unique<ProgramWindows>(folder.path());
     }
@@ -51,11 +52,13 @@ protected:
 
     QString iniPath() const { return folder.file(QStringLiteral("kaldrino.ini")); }
 
-    void makePicture() const
+    void makePicture() const { makePicture(kPicture); }
+
+    void makePicture(const QString& name) const
     {
         QImage picture(200, 150, QImage::Format_RGB32);
         picture.fill(QColor(30, 110, 160));
-        ASSERT_TRUE(picture.save(folder.file(kPicture), "BMP"));
+        ASSERT_TRUE(picture.save(folder.file(name), "BMP"));
     }
 
     void storePictureName() const
@@ -65,14 +68,23 @@ protected:
         ini.UpdateFile();
     }
 
+    void storePlain(const std::string& key, const std::string& value) const
+    {
+        TIniFile ini(iniPath());
+        ini.WriteEntry(vault::SecretSection(), EncryptText(key), EncryptText(value));
+        ini.UpdateFile();
+    }
+
     void storeSecret(const Points& points) const
     {
         TIniFile ini(iniPath());
         const std::string& section = vault::SecretSection();
         ini.WriteEntry(section, EncryptText("nb"), EncryptText(IntToText(int(points.size()))));
         for (int n = 1; n <= int(points.size()); ++n) {
-            ini.WriteEntry(section, EncryptText("x" + IntToText(n)), EncryptText(IntToText(points[n - 1].x())));
-            ini.WriteEntry(section, EncryptText("y" + IntToText(n)), EncryptText(IntToText(points[n - 1].y())));
+            ini.WriteEntry(
+                section, EncryptText("x" + IntToText(n)), EncryptText(IntToText(points[n - 1].x())));
+            ini.WriteEntry(
+                section, EncryptText("y" + IntToText(n)), EncryptText(IntToText(points[n - 1].y())));
         }
         ini.UpdateFile();
     }
@@ -150,6 +162,7 @@ protected:
     TestFolder folder;
     std::unique_ptr<ProgramWindows> windows;
     std::vector<MessageRecord> messages;
+    MsgResult yesNo = MsgResult::No; // the answer to every question
 };
 
 const Entries kSample { { "Messagerie", "plivor" } };
@@ -170,22 +183,56 @@ TEST_F(ProgramStartTest, FirstRunSetsUpTheSecretAndShowsTheSample)
     EXPECT_FALSE(refused());
 }
 
-TEST_F(ProgramStartTest, AMissingPictureErasesTheSecretSection)
+// A missing picture would make the stored secret unprovable, and the table
+// goes with the secret section: the user is asked first, and "&Non" (or a
+// closed box) ends the program with the vault as it was.
+TEST_F(ProgramStartTest, AMissingPictureErasesTheSecretOnlyOnYes)
 {
-    for (const bool nameStored : { true, false }) {
-        SCOPED_TRACE(nameStored ? "picture deleted" : "no picture name");
+    const QString deletedQuestion
+        = QStringLiteral("L'image de votre code secret graphique est introuvable :\r") + folder.file(kPicture)
+        + QStringLiteral(
+            "\r\rSi vous continuez, votre liste de mots de passe et votre code secret graphique "
+            "seront effacés définitivement.\r\rPour les garder, répondez Non : Kaldrino se fermera "
+            "sans rien modifier. Remettez ensuite l'image dans le dossier du programme, sous ce nom, "
+            "puis relancez Kaldrino.\r\rVoulez-vous effacer votre liste de mots de passe et créer "
+            "un nouveau code secret graphique ?");
+    const QString unnamedQuestion = QStringLiteral("Le fichier ") + iniPath()
+        + QStringLiteral(
+            " ne nomme pas l'image de votre code secret graphique.\r\rSi vous continuez, votre "
+            "liste de mots de passe et votre code secret graphique seront effacés définitivement."
+            "\r\rPour les garder, répondez Non : Kaldrino se fermera sans rien modifier.\r\r"
+            "Voulez-vous effacer votre liste de mots de passe et créer un nouveau code secret "
+            "graphique ?");
+    const struct {
+        const char* name;
+        bool nameStored;
+        MsgResult answer;
+    } cases[] = {
+        { "picture deleted, Oui", true, MsgResult::Yes },
+        { "picture deleted, Non", true, MsgResult::No },
+        { "picture deleted, box closed", true, MsgResult::Cancel },
+        { "no picture name, Oui", false, MsgResult::Yes },
+        { "no picture name, Non", false, MsgResult::No },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        yesNo = c.answer;
         windows = std::make_unique<ProgramWindows>(folder.path());
         QFile::remove(iniPath());
         QFile::remove(folder.file(kPicture));
         storeTable({ { "Banque", "1234" }, { "Forum", "azerty" } });
         storeSecret(kSecret);
-        if (nameStored)
+        if (c.nameStored)
             storePictureName();
         else
             makePicture();
+        const QByteArray before = vaultBytes();
 
+        bool setupOpened = false;
         bool erasedBeforeSetup = false;
         whenVisible(windows->GraphPass, [&] {
+            setupOpened = true;
             erasedBeforeSetup = !secretSectionHasKeys();
             makePicture();
             storePictureName();
@@ -193,9 +240,80 @@ TEST_F(ProgramStartTest, AMissingPictureErasesTheSecretSection)
         });
         start();
 
-        EXPECT_TRUE(erasedBeforeSetup);
-        expectOpenWindow(kSample);
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(
+            messages[0].text.toStdString(), (c.nameStored ? deletedQuestion : unnamedQuestion).toStdString());
+        EXPECT_EQ(messages[0].kind, MsgKind::Confirmation);
+        EXPECT_EQ(messages[0].buttons, MsgButtons::YesNo);
+        if (c.answer == MsgResult::Yes) {
+            EXPECT_TRUE(erasedBeforeSetup);
+            expectOpenWindow(kSample);
+            continue;
+        }
+        EXPECT_FALSE(setupOpened);
+        EXPECT_EQ(messages.size(), 1u) << "no box after the answer";
+        EXPECT_FALSE(windows->MainForm.isVisible());
+        EXPECT_FALSE(windows->MainForm.Fields.AccessGranted);
+        EXPECT_EQ(vaultBytes(), before);
     }
+}
+
+TEST_F(ProgramStartTest, AMissingPictureWithoutSecretIsResetWithoutAsking)
+{
+    storePictureName();
+    {
+        TIniFile ini(iniPath());
+        ini.WriteEntry("autre", "clef", "valeur");
+        ini.UpdateFile();
+    }
+    bool setupOpened = false;
+    whenVisible(windows->GraphPass, [&] {
+        setupOpened = true;
+        windows->GraphPass.done(QDialog::Rejected);
+    });
+    start();
+
+    EXPECT_TRUE(setupOpened);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(refused());
+}
+
+// The platform the vault comes from finds "Photo.JPG" as "photo.jpg": a
+// picture whose name differs only in case is the picture, as long as it is
+// the only one.
+TEST_F(ProgramStartTest, APictureRenamedInCaseIsStillTheSecretsPicture)
+{
+    storePictureName();
+    storeTable({ { "Banque", "1234" } });
+    storeSecret(kSecret);
+    makePicture(QStringLiteral("CODE.BMP"));
+    const QByteArray before = vaultBytes();
+    clickOnScreenWhenShown(kSecret);
+    bool setupOpened = false;
+    whenVisible(windows->GraphPass, [&] {
+        setupOpened = true;
+        windows->GraphPass.done(QDialog::Rejected);
+    });
+
+    start();
+
+    EXPECT_FALSE(setupOpened);
+    EXPECT_EQ(windows->ShowGraph.ImagePath, folder.file(QStringLiteral("CODE.BMP")));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, MsgKind::Information);
+    expectOpenWindow({ { "Banque", "1234" } });
+    EXPECT_EQ(vaultBytes(), before) << "the stored name is not rewritten";
+
+    // Two such files: neither is taken, and the user is asked.
+    messages.clear();
+    windows = std::make_unique<ProgramWindows>(folder.path());
+    makePicture(QStringLiteral("Code.bmp"));
+    whenVisible(windows->GraphPass, [&] { windows->GraphPass.done(QDialog::Rejected); });
+    start();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, MsgKind::Confirmation);
+    EXPECT_FALSE(windows->MainForm.isVisible());
+    EXPECT_EQ(vaultBytes(), before);
 }
 
 TEST_F(ProgramStartTest, APictureWithoutSecretOpensTheSetupAndErasesNothing)
@@ -235,9 +353,10 @@ TEST_F(ProgramStartTest, TheRightClicksOpenTheStoredTable)
 
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages[0].text,
-              QStringLiteral("Kaldrino\r\rPour pouvoir accèder à votre liste de mots de passe,\r"
-                             "faites maintenant vos clics secrets sur votre image code.\r"
-                             "Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de votre clavier."));
+        QStringLiteral(
+            "Kaldrino\r\rPour pouvoir accèder à votre liste de mots de passe,\r"
+            "faites maintenant vos clics secrets sur votre image code.\r"
+            "Quand vous aurez fini vos clics secrets, appuyez sur la touche ECHAP de votre clavier."));
     EXPECT_EQ(messages[0].kind, MsgKind::Information);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(windows->ShowGraph.Mode, QStringLiteral("verif"));
@@ -281,6 +400,60 @@ TEST_F(ProgramStartTest, ATableThatDoesNotDecodeStillOpensTheWindow)
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].kind, MsgKind::Error);
     expectOpenWindow({ { "Banque", "1234" }, { "Forum", "" } });
+}
+
+// A stored row count that can't be read: every stored entry row is loaded
+// and the user is told, once the table is in. A count that is absent
+// beside stored entries is the same: the sample must not take the place of
+// the first entry, which the next save would write over.
+TEST_F(ProgramStartTest, AnUnreadableRowCountIsReportedAfterTheLoad)
+{
+    const Entries stored { { "Banque", "1234" }, { "Forum", "azerty" }, { "Poste", "" } };
+    for (const bool absent : { false, true }) {
+        SCOPED_TRACE(absent ? "count absent" : "count damaged");
+        messages.clear();
+        windows = std::make_unique<ProgramWindows>(folder.path());
+        QFile::remove(iniPath());
+        makePicture();
+        storePictureName();
+        storeSecret(kSecret);
+        if (absent) {
+            storePlain("c0l0", "Description");
+            storePlain("c1l0", "Mot de passe");
+            for (int r = 0; r < int(stored.size()); ++r) {
+                storePlain("c0l" + std::to_string(r + 1), stored[r].first);
+                storePlain("c1l" + std::to_string(r + 1), stored[r].second);
+            }
+        } else {
+            storeTable(stored);
+            TIniFile ini(iniPath());
+            ini.WriteEntry(vault::SecretSection(), EncryptText("lignes"), "12x45");
+            ini.UpdateFile();
+        }
+        clickOnScreenWhenShown(kSecret);
+
+        start();
+
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[1].kind, MsgKind::Warning);
+        EXPECT_EQ(messages[1].buttons, MsgButtons::Ok);
+        EXPECT_EQ(messages[1].text.toStdString(),
+            QStringLiteral(
+                "Le nombre de lignes enregistré pour votre liste de mots de passe était illisible.\r"
+                "3 lignes ont été retrouvées dans le fichier et chargées.\r\rDes lignes supprimées "
+                "auparavant peuvent réapparaître : vérifiez votre liste.")
+                .toStdString());
+        expectOpenWindow(stored);
+    }
+}
+
+TEST(RecountedRowsWarning, CountsInFrench)
+{
+    EXPECT_TRUE(RecountedRowsWarning(0).contains(
+        QStringLiteral("\rAucune ligne n'a été retrouvée dans le fichier.\r")));
+    EXPECT_TRUE(RecountedRowsWarning(1).contains(
+        QStringLiteral("\r1 ligne a été retrouvée dans le fichier et chargée.\r")));
+    EXPECT_TRUE(RecountedRowsWarning(1500).contains(QStringLiteral("\r1500 lignes ont été retrouvées")));
 }
 
 // Quit in the setup dialog during the gate: the real confirmation box is

@@ -2,7 +2,9 @@
 // Delete, "Modifier le code secret graphique..." and closing. Whatever the
 // fault, the error box names the vault's full path, the previous vault
 // file is intact, the table stays in the window, and once the fault is
-// gone closing the window stores it.
+// gone closing the window stores it. A close whose save fails asks whether
+// to close without saving, so that a medium that stays unwritable never
+// traps the window.
 #include <gtest/gtest.h>
 
 #include <QDialog>
@@ -78,7 +80,9 @@ public:
         setDecoyClockForTesting([seed = 0u]() mutable { return seed += 7919; });
         setMessageSeamForTesting([this](const MessageRecord& message) {
             messages.push_back(message);
-            return message.buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+            if (message.buttons == MsgButtons::Ok)
+                return MsgResult::Ok;
+            return message.text == CloseWithoutSavingQuestion() ? closeWithoutSaving : MsgResult::Yes;
         });
     }
 
@@ -131,6 +135,7 @@ public:
     std::unique_ptr<TMainForm> form;
     SetupStandIn setup;
     std::vector<MessageRecord> messages;
+    MsgResult closeWithoutSaving = MsgResult::No; // the answer to "fermer Kaldrino sans enregistrer ?"
     std::optional<FileSizeLimit> diskFull;
 };
 
@@ -194,6 +199,9 @@ void closeWindow(WindowFault& t)
 {
     EXPECT_FALSE(t.form->close());
     EXPECT_TRUE(t.form->isVisible()) << "the window closed with the table unsaved";
+    ASSERT_FALSE(t.messages.empty());
+    EXPECT_EQ(t.messages.back().text, CloseWithoutSavingQuestion());
+    t.messages.pop_back();
 }
 
 const SavePath kSavePaths[] = {
@@ -264,5 +272,84 @@ INSTANTIATE_TEST_SUITE_P(Faults, WindowFault,
     ::testing::Combine(::testing::ValuesIn(kFaults), ::testing::ValuesIn(kSavePaths)), [](const auto& info) {
         return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
     });
+
+class SingleFault : public WindowFault { };
+
+TEST_F(SingleFault, TheUserMayCloseWithoutSaving)
+{
+    const struct {
+        MsgResult answer;
+        bool closes;
+    } cases[] = { { MsgResult::Yes, true }, { MsgResult::No, false }, { MsgResult::Cancel, false } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.closes ? "Oui" : (c.answer == MsgResult::No ? "Non" : "closed box"));
+        messages.clear();
+        openWindow(appDir);
+        form->SaveTable();
+        const std::string before = readBytes(iniPath);
+        form->Grille->setCell(1, 1, QStringLiteral("changé"));
+        vault::setWriteFailureForTesting(
+            [](vault::WriteStep step) { return step == vault::WriteStep::Write; });
+        closeWithoutSaving = c.answer;
+
+        EXPECT_EQ(form->close(), c.closes);
+
+        vault::setWriteFailureForTesting({});
+        EXPECT_EQ(form->isVisible(), !c.closes);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0].kind, MsgKind::Error);
+        EXPECT_EQ(messages[1].text,
+            QStringLiteral("Le tableau n'a pas pu être enregistré.\rSi vous fermez Kaldrino maintenant, les "
+                           "modifications faites depuis le dernier enregistrement seront perdues.\r\r"
+                           "Voulez-vous fermer Kaldrino sans enregistrer ?"));
+        EXPECT_EQ(messages[1].kind, MsgKind::Confirmation);
+        EXPECT_EQ(messages[1].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(readBytes(iniPath), before) << "the vault changed";
+    }
+}
+
+// The buttons' handlers keep their errors to themselves: a click made by
+// the program, with no event for the application to catch an error in,
+// shows the error box and throws nothing through the button's signal.
+TEST_F(SingleFault, AButtonThatFailsShowsItsErrorAndThrowsNothing)
+{
+    const struct {
+        const char* name;
+        std::function<QPushButton*(TMainForm&)> button;
+        bool asks; // a confirmation comes before the save
+    } cases[] = {
+        { "Ajouter", [](TMainForm& f) { return f.Button2; }, false },
+        { "Supprimer...",
+            [](TMainForm& f) {
+                f.Grille->setRow(3);
+                return f.Button3;
+            },
+            true },
+        { "Modifier le code secret graphique...", [](TMainForm& f) { return f.Button4; }, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        openWindow(appDir);
+        form->SaveTable();
+        QPushButton* button = c.button(*form);
+        vault::setWriteFailureForTesting(
+            [](vault::WriteStep step) { return step == vault::WriteStep::Rename; });
+
+        EXPECT_NO_THROW(button->click());
+        QTest::mouseClick(button, Qt::LeftButton);
+
+        vault::setWriteFailureForTesting({});
+        ASSERT_EQ(messages.size(), c.asks ? 4u : 2u);
+        for (const MessageRecord& message : messages) {
+            if (message.kind != MsgKind::Confirmation) {
+                EXPECT_EQ(message.text, "Impossible d'écrire dans " + iniPath + ".");
+            }
+        }
+        EXPECT_FALSE(setup.opened);
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_TRUE(form->close()) << "the window goes on and saves once the fault is gone";
+    }
+}
 
 } // namespace

@@ -141,7 +141,7 @@ struct DeleteCase {
 
 const Entries kThree { { "a", "1" }, { "b", "2" }, { "c", "3" } };
 
-class DeleteRowTest : public MainFormTest, public ::testing::WithParamInterface<DeleteCase> {};
+class DeleteRowTest : public MainFormTest, public ::testing::WithParamInterface<DeleteCase> { };
 
 TEST_P(DeleteRowTest, RemovesTheRowAndStoresTheRest)
 {
@@ -160,11 +160,10 @@ TEST_P(DeleteRowTest, RemovesTheRowAndStoresTheRest)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, DeleteRowTest,
-                         ::testing::Values(DeleteCase { "last", kThree, 3, { { "a", "1" }, { "b", "2" } }, 2 },
-                                           DeleteCase { "middle", kThree, 2, { { "a", "1" }, { "c", "3" } }, 2 },
-                                           DeleteCase { "secondOfTwo", { { "a", "1" }, { "b", "2" } }, 2,
-                                                        { { "a", "1" } }, 1 }),
-                         [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(DeleteCase { "last", kThree, 3, { { "a", "1" }, { "b", "2" } }, 2 },
+        DeleteCase { "middle", kThree, 2, { { "a", "1" }, { "c", "3" } }, 2 },
+        DeleteCase { "secondOfTwo", { { "a", "1" }, { "b", "2" } }, 2, { { "a", "1" } }, 1 }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainFormTest, DeleteAsksWithDescriptionAndPassword)
 {
@@ -206,7 +205,7 @@ struct SortCase {
     std::vector<std::string> descriptions;
 };
 
-class HeaderClickTest : public MainFormTest, public ::testing::WithParamInterface<SortCase> {};
+class HeaderClickTest : public MainFormTest, public ::testing::WithParamInterface<SortCase> { };
 
 TEST_P(HeaderClickTest, SortsTheEntryRows)
 {
@@ -223,16 +222,17 @@ TEST_P(HeaderClickTest, SortsTheEntryRows)
     EXPECT_EQ(grid().row(), 2) << "the current row index stays";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Clicks, HeaderClickTest,
-    ::testing::Values(
-        SortCase { "firstClickOnDescriptionDescends", { { "b", "" }, { "a", "" }, { "c", "" } }, { 0 }, { "c", "b", "a" } },
-        SortCase { "secondClickAscends", { { "b", "" }, { "a", "" }, { "c", "" } }, { 0, 0 }, { "a", "b", "c" } },
-        SortCase { "numbersByValue", { { "10", "" }, { "9", "" }, { "100", "" } }, { 0, 0 }, { "9", "10", "100" } },
+INSTANTIATE_TEST_SUITE_P(Clicks, HeaderClickTest,
+    ::testing::Values(SortCase { "firstClickOnDescriptionDescends", { { "b", "" }, { "a", "" }, { "c", "" } },
+                          { 0 }, { "c", "b", "a" } },
+        SortCase {
+            "secondClickAscends", { { "b", "" }, { "a", "" }, { "c", "" } }, { 0, 0 }, { "a", "b", "c" } },
+        SortCase {
+            "numbersByValue", { { "10", "" }, { "9", "" }, { "100", "" } }, { 0, 0 }, { "9", "10", "100" } },
         SortCase { "textByCharacterCode", { { "abc", "" }, { "Abc", "" }, { "Zoo", "" } }, { 0, 0 },
-                   { "Abc", "Zoo", "abc" } },
+            { "Abc", "Zoo", "abc" } },
         SortCase { "passwordColumnFirstClickAscends", { { "x", "b" }, { "y", "a" }, { "z", "c" } }, { 1 },
-                   { "y", "x", "z" } }),
+            { "y", "x", "z" } }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainFormTest, HeaderClickWithOneEntryDoesNothing)
@@ -353,12 +353,15 @@ TEST_F(MainFormTest, AFailedSaveOnCloseKeepsTheWindowOpen)
 {
     openWindow({ { "Banque", "1234" } });
     ASSERT_TRUE(QDir().mkdir(iniPath())); // the vault's name is taken by a folder
+    answer = MsgResult::No; // to "Voulez-vous fermer Kaldrino sans enregistrer ?"
 
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
-    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].kind, MsgKind::Error);
-    EXPECT_EQ(messages[0].text, QStringLiteral("Impossible d'écrire dans ") + iniPath() + QStringLiteral("."));
+    EXPECT_EQ(
+        messages[0].text, QStringLiteral("Impossible d'écrire dans ") + iniPath() + QStringLiteral("."));
+    EXPECT_EQ(messages[1].text, CloseWithoutSavingQuestion());
     EXPECT_EQ(grid().cell(0, 1), QStringLiteral("Banque"));
 
     ASSERT_TRUE(QDir().rmdir(iniPath()));

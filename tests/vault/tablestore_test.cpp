@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <optional>
+
 #include "decoys.h"
 #include "encryptdecrypt.h"
 #include "fileio.h"
+#include "filetestutil.h"
 #include "inifile.h"
 #include "kaldrinoerror.h"
 #include "memorytable.h"
 #include "profilefile.h"
 #include "tempdir.h"
 #include "vaultlayout.h"
-#include "filetestutil.h"
 
 namespace {
 
@@ -106,40 +109,92 @@ TEST_F(TableStoreTest, AbsentRowCountLeavesTheTableAlone)
     EXPECT_EQ(noFile.rowCount(), 1);
 }
 
-TEST_F(TableStoreTest, StoredRowCountIsBounded)
+// A row count that can't be trusted: the rows stored one after the other
+// from row 1 are loaded, never fewer, and the load says it counted them.
+struct RecountCase {
+    const char* name;
+    std::optional<std::string> count; // "lignes" as it lies in the file; absent when empty
+    std::vector<std::pair<std::string, std::string>> cells; // plain keys and values
+    std::vector<Row> rows; // the table after the load
+    bool recounted;
+    int entryRows = 0; // the rows counted, when recounted
+};
+
+const std::vector<std::pair<std::string, std::string>> kThreeEntries { { "c0l0", "Description" },
+    { "c1l0", "Mot de passe" }, { "c0l1", "Banque" }, { "c1l1", "1234" }, { "c0l2", "Forum" },
+    { "c1l2", "azerty" }, { "c0l3", "Poste" }, { "c1l3", "" } };
+const std::vector<Row> kThreeEntryRows { { "Description", "Mot de passe" }, { "Banque", "1234" },
+    { "Forum", "azerty" }, { "Poste", "" } };
+const std::vector<Row> kUntouched { { "x", "x" }, { "x", "x" }, { "x", "x" }, { "x", "x" }, { "x", "x" } };
+
+TEST_F(TableStoreTest, AnUntrustedRowCountIsCountedFromTheCells)
 {
-    const struct {
-        const char* name;
-        std::string stored;
-    } cases[] = {
-        { "not digits", "53297492964982x5340749296" },
-        { "not an integer", EncryptText("abc") },
-        { "zero", EncryptText("0") },
-        { "one", EncryptText("1") },
-        { "negative", EncryptText("-5") },
-        { "over a million", EncryptText("1000001") },
-        { "hexadecimal maximum", EncryptText("$7FFFFFFF") },
+    const RecountCase cases[] = {
+        { "not digits", "53297492964982x5340749296", kThreeEntries, kThreeEntryRows, true, 3 },
+        { "not an integer", EncryptText("abc"), kThreeEntries, kThreeEntryRows, true, 3 },
+        { "zero", EncryptText("0"), kThreeEntries, kThreeEntryRows, true, 3 },
+        { "one", EncryptText("1"), kThreeEntries, kThreeEntryRows, true, 3 },
+        { "negative", EncryptText("-5"), kThreeEntries, kThreeEntryRows, true, 3 },
+        { "over a million", EncryptText("1000001"), kThreeEntries, kThreeEntryRows, true, 3 },
+        { "hexadecimal maximum", EncryptText("$7FFFFFFF"), kThreeEntries, kThreeEntryRows, true, 3 },
+        { "huge without its keys", EncryptText("50000"), kThreeEntries, kThreeEntryRows, true, 3 },
+        { "absent beside entry rows", std::nullopt, kThreeEntries, kThreeEntryRows, true, 3 },
+        { "absent beside a password alone", std::nullopt, { { "c1l1", "1234" } },
+            { { "", "" }, { "", "1234" } }, true, 1 },
+        { "rows after a gap stay out", EncryptText("abc"),
+            { { "c0l1", "a" }, { "c1l1", "1" }, { "c1l2", "2" }, { "c0l4", "d" }, { "c1l4", "4" } },
+            { { "", "" }, { "a", "1" }, { "", "2" } }, true, 2 },
+        { "no entry row stored", EncryptText("abc"),
+            { { "c0l0", "Description" }, { "c1l0", "Mot de passe" } },
+            { { "Description", "Mot de passe" }, { "", "" } }, true, 0 },
+        { "absent with the header alone", std::nullopt, { { "c0l0", "Description" } }, kUntouched, false },
+        { "absent with nothing stored", std::nullopt, {}, kUntouched, false },
+        // A count that can be trusted is taken as it is, even with more rows
+        // stored (deleted ones) or fewer (their cells load empty).
+        { "a trusted count", EncryptText("3"), kThreeEntries,
+            { kThreeEntryRows[0], kThreeEntryRows[1], kThreeEntryRows[2] }, false },
+        { "a count above the stored rows", EncryptText("6"), kThreeEntries,
+            { kThreeEntryRows[0], kThreeEntryRows[1], kThreeEntryRows[2], kThreeEntryRows[3], { "", "" },
+                { "", "" } },
+            false },
     };
-    for (const auto& c : cases) {
-        storePlain({ { "c0l0", "Description" }, { "c1l0", "Mot de passe" }, { "c0l1", "Banque" },
-            { "c1l1", "1234" }, { "c0l2", "beyond" } });
-        storeRaw("lignes", c.stored);
-        MemoryTable table { { "x", "x" }, { "x", "x" }, { "x", "x" }, { "x", "x" } };
-        LoadTable(path, table);
-        EXPECT_EQ(table.rowCount(), 2) << c.name;
-        EXPECT_EQ(table.row(1), (Row { "Banque", "1234" })) << c.name;
+    for (const RecountCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path);
+        storePlain(c.cells);
+        if (c.count)
+            storeRaw("lignes", *c.count);
+        MemoryTable table { { "x", "x" }, { "x", "x" }, { "x", "x" }, { "x", "x" }, { "x", "x" } };
+
+        const TableLoadNotice notice = LoadTable(path, table);
+
+        std::vector<Row> rows;
+        for (int r = 0; r < table.rowCount(); ++r)
+            rows.push_back(table.row(r));
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(notice.rowCountUnreadable, c.recounted);
+        EXPECT_EQ(notice.entryRows, c.entryRows);
     }
 }
 
-TEST_F(TableStoreTest, RowsWithoutKeysGet35Spaces)
+TEST_F(TableStoreTest, AbsentCellsLoadEmpty)
 {
     storePlain({ { "lignes", "4" }, { "c0l0", "Description" }, { "c1l0", "Mot de passe" }, { "c0l1", "a" },
-        { "c1l1", "b" } });
-    MemoryTable table;
+        { "c1l1", "b" }, { "c0l2", "c" } });
+    storeRaw("c1l1", ""); // a key without a value reads as absent
+    MemoryTable table { { "stale", "stale" }, { "stale", "stale" }, { "stale", "stale" },
+        { "stale", "stale" } };
     LoadTable(path, table);
     ASSERT_EQ(table.rowCount(), 4);
-    EXPECT_EQ(table.row(1), (Row { "a", "b" }));
-    EXPECT_EQ(table.row(3), (Row { std::string(35, ' '), std::string(35, ' ') }));
+    EXPECT_EQ(table.row(1), (Row { "a", "" }));
+    EXPECT_EQ(table.row(2), (Row { "c", "" }));
+    EXPECT_EQ(table.row(3), (Row { "", "" }));
+
+    // Saved again, they stay empty: no password of 35 spaces appears.
+    SaveTable(path, table);
+    MemoryTable again;
+    LoadTable(path, again);
+    EXPECT_EQ(again.row(3), (Row { "", "" }));
 }
 
 TEST_F(TableStoreTest, DeletedRowStaysInTheFileButDoesNotComeBack)
@@ -167,12 +222,24 @@ TEST_F(TableStoreTest, UndecodableCellsAreEmptiedAndTheFirstIsReported)
     try {
         LoadTable(path, table);
         FAIL() << "no error";
-    } catch (const ConversionError& e) {
+    } catch (const TableCellError& e) {
         EXPECT_EQ(e.message(), "'y1234' n'est pas une valeur entière correcte");
+        EXPECT_FALSE(e.notice().rowCountUnreadable);
     }
     EXPECT_EQ(table.row(0), (Row { "Description", "" }));
     EXPECT_EQ(table.row(1), (Row { "", "b" }));
     EXPECT_EQ(table.row(2), (Row { "c", "d" }));
+
+    // With an unreadable count as well, the error still says how many rows
+    // were counted.
+    storeRaw("lignes", "zzz");
+    try {
+        LoadTable(path, table);
+        FAIL() << "no error";
+    } catch (const TableCellError& e) {
+        EXPECT_TRUE(e.notice().rowCountUnreadable);
+        EXPECT_EQ(e.notice().entryRows, 2);
+    }
 }
 
 TEST_F(TableStoreTest, FailedSaveChangesNothing)
