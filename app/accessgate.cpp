@@ -1,8 +1,6 @@
 #include "accessgate.h"
 
-#include <QDir>
 #include <QPushButton>
-#include <vector>
 
 #include "cp1252.h"
 #include "errordisplay.h"
@@ -11,7 +9,7 @@
 #include "kaldrinoerror.h"
 #include "mainform.h"
 #include "messagebox.h"
-#include "picturelookup.h"
+#include "picturelocation.h"
 #include "sgraphpass.h"
 #include "sshowgraph.h"
 #include "stringgrid.h"
@@ -74,27 +72,6 @@ QString RecountedRowsWarning(int entryRows)
 
 namespace {
 
-std::vector<FolderEntry> folderEntries(const QString& folder)
-{
-    std::vector<FolderEntry> entries;
-    const QFileInfoList infos
-        = QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QFileInfo& info : infos)
-        entries.push_back({ info.fileName(), info.isFile() });
-    return entries;
-}
-
-// Where the secret's picture lies: AppDir + its stored name, or the one file
-// of AppDir whose name differs from it only in letter case. Empty when
-// neither is there.
-QString findPicture(const QString& appDir, const QString& pictureName)
-{
-    if (FileExists(appDir + pictureName))
-        return appDir + pictureName;
-    const QString found = FindPictureFile(pictureName, folderEntries(appDir));
-    return found.isEmpty() ? QString() : appDir + found;
-}
-
 void eraseSecretSection(const QString& iniPath)
 {
     TIniFile ini(iniPath);
@@ -116,7 +93,7 @@ bool askForTheSecret(MainFormFields& fields, TGraphPass& graphPass, TShowGraph& 
             pictureName = fromCp1252(ini.ReadEntry(vault::kConfigSection, vault::kImageKey));
             hasSecret = ini.SectionHasKeys(vault::SecretSection());
         }
-        picturePath = findPicture(fields.AppDir, pictureName);
+        picturePath = LocatePicture(fields.AppDir, pictureName);
     }
 
     switch (DecideGate(vaultExists, !picturePath.isEmpty(), hasSecret)) {

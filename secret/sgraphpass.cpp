@@ -24,6 +24,7 @@
 #include "messagebox.h"
 #include "mypicturesfolder.h"
 #include "picturechooser.h"
+#include "picturelocation.h"
 #include "picturename.h"
 #include "setupresources.h"
 #include "sshowgraph.h"
@@ -186,7 +187,10 @@ void TGraphPass::buildControls()
 
 QString TGraphPass::picturePath() const
 {
-    return m_mainForm.AppDir + ImageName;
+    // A copy whose name differs from the stored one only in case is the
+    // same picture, as it is to the gate.
+    const QString found = LocatePicture(m_mainForm.AppDir, ImageName);
+    return found.isEmpty() ? m_mainForm.AppDir + ImageName : found;
 }
 
 void TGraphPass::RefreshButtons()

@@ -283,6 +283,23 @@ TEST_F(GraphPassTest, ButtonStatesFollowTheVaultAndTheFileSystem)
                 writeSecretKey();
             },
             kReady },
+        // As at the gate: a copy named in another case is the same picture,
+        // unless two of them make it ambiguous.
+        { "picture copied in another case, secret",
+            [this] {
+                writeBitmap(app.file("\u00C9t\u00E9.bmp"));
+                writeConfig(vault::kImageKey, "\u00C9T\u00C9.BMP");
+                writeSecretKey();
+            },
+            kReady },
+        { "two copies in other cases, secret",
+            [this] {
+                writeBitmap(app.file("photo.bmp"));
+                writeBitmap(app.file("PHOTO.bmp"));
+                writeConfig(vault::kImageKey, "Photo.BMP");
+                writeSecretKey();
+            },
+            kNoPicture },
     };
     for (const auto& c : cases) {
         QDir(app.path()).removeRecursively();
@@ -609,6 +626,26 @@ TEST_F(GraphPassTest, RecordingExplainsThenShowsTheScreenAndRefreshes)
     EXPECT_EQ(pathSeen, app.file("p.bmp"));
     EXPECT_FALSE(screen.isVisible());
     EXPECT_EQ(enabled(), kReady);
+}
+
+TEST_F(GraphPassTest, APictureCopiedInAnotherCaseIsTheOneShown)
+{
+    writeBitmap(app.file("photo.bmp"));
+    writeConfig(vault::kImageKey, "Photo.BMP");
+    writeSecretKey();
+    dialog.RefreshButtons();
+    QStringList pathsSeen;
+    const auto lookThenEscape = [&] {
+        pathsSeen.append(screen.ImagePath);
+        QTest::keyClick(&screen, Qt::Key_Escape);
+    };
+
+    whenShown(&screen, lookThenEscape);
+    dialog.Button2Click();
+    whenShown(&screen, lookThenEscape);
+    dialog.Button3Click();
+
+    EXPECT_EQ(pathsSeen, QStringList({ app.file("photo.bmp"), app.file("photo.bmp") }));
 }
 
 TEST_F(GraphPassTest, TestingReportsWhetherTheClicksWereRecognized)
