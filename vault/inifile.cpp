@@ -1,125 +1,50 @@
 #include "inifile.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QHash>
 
 #include "fileio.h"
 #include "kaldrinoerror.h"
 #include "profilefile.h"
-
-namespace {
-
-// What the file on disk holds, as far as a content knows.
-enum class OnDisk {
-    Unknown,
-    Source, // the bytes the content was parsed from
-    Written, // the bytes it last wrote
-};
-
-struct SessionData {
-    QString key;
-    ProfileFile content;
-    bool dirty = false;
-    // The file exists but could not be read: writing would replace content
-    // nobody has seen, so every write fails instead.
-    bool unreadable = false;
-    OnDisk onDisk = OnDisk::Unknown;
-    std::string written;
-
-    std::string_view diskBytes() const { return onDisk == OnDisk::Source ? content.source() : written; }
-};
-
-// The content of the last handler on a vault, with the bytes of the file it
-// stands for. The next handler reads the file again; where it still holds
-// exactly those bytes, this content is what parsing them would give, and
-// is taken instead: a save of a large table parses nothing.
-struct KeptContent {
-    bool valid = false;
-    SessionData data;
-};
-
-KeptContent& kept()
-{
-    static KeptContent content;
-    return content;
-}
-
-// Open sessions by absolute path; one thread, so no lock.
-QHash<QString, std::weak_ptr<SessionData>>& registry()
-{
-    static QHash<QString, std::weak_ptr<SessionData>> sessions;
-    return sessions;
-}
-
-QString registryKey(const QString& path)
-{
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
-
-} // namespace
-
-struct TIniFile::Session : SessionData { };
+#include "vaultsessions.h"
 
 TIniFile::TIniFile(const QString& path)
     : m_path(path)
 {
-    const QString key = registryKey(path);
-    auto& sessions = registry();
-    if (auto open = sessions.value(key).lock()) {
-        m_session = std::static_pointer_cast<Session>(std::move(open));
+    VaultSessions& sessions = VaultSessions::instance();
+    const QString key = VaultSessions::keyFor(path);
+    if (auto open = sessions.find(key)) {
+        m_session = std::move(open);
         return;
     }
-    m_session = std::make_shared<Session>();
+    m_session = std::make_shared<VaultSession>();
     m_outermost = true;
-    KeptContent& last = kept();
-    if (last.valid && last.data.key == key) {
-        last.valid = false;
-        if (vault::fileHolds(path, last.data.diskBytes())) {
-            static_cast<SessionData&>(*m_session) = std::move(last.data);
-            sessions.insert(key, m_session);
-            return;
+    if (!sessions.takeKept(key, path, *m_session)) {
+        m_session->key = key;
+        std::string bytes;
+        switch (vault::readWholeFile(path, bytes)) {
+        case vault::ReadStatus::Ok:
+            m_session->content = ProfileFile::parse(std::move(bytes));
+            m_session->onDisk = OnDisk::Source;
+            break;
+        case vault::ReadStatus::Absent:
+            break;
+        case vault::ReadStatus::Unreadable:
+            m_session->unreadable = true;
+            break;
         }
-        last.data = SessionData();
     }
-
-    m_session->key = key;
-    std::string bytes;
-    switch (vault::readWholeFile(path, bytes)) {
-    case vault::ReadStatus::Ok:
-        m_session->content = ProfileFile::parse(std::move(bytes));
-        m_session->onDisk = OnDisk::Source;
-        break;
-    case vault::ReadStatus::Absent:
-        break;
-    case vault::ReadStatus::Unreadable:
-        m_session->unreadable = true;
-        break;
-    }
-    sessions.insert(key, m_session);
+    sessions.open(m_session);
 }
 
 TIniFile::~TIniFile()
 {
-    if (!m_outermost)
-        return;
-    auto& sessions = registry();
-    const auto it = sessions.constFind(m_session->key);
-    if (it != sessions.constEnd() && it->lock() == m_session)
-        sessions.erase(it);
-    // Content with changes that never reached the file is dropped.
-    SessionData& data = *m_session;
-    if (m_session.use_count() == 1 && !data.dirty && !data.unreadable && data.onDisk != OnDisk::Unknown
-        && data.content.readsBackAsWritten()) {
-        KeptContent& last = kept();
-        last.data = std::move(data);
-        last.valid = true;
-    }
+    if (m_outermost)
+        VaultSessions::instance().close(m_session);
 }
 
 void TIniFile::ForgetKeptContent()
 {
-    kept() = KeptContent();
+    VaultSessions::instance().forgetKept();
 }
 
 std::string TIniFile::ReadEntry(std::string_view section, std::string_view key) const
@@ -158,7 +83,7 @@ void TIniFile::UpdateFile()
 {
     if (!m_outermost || !m_session->dirty)
         return;
-    SessionData& data = *m_session;
+    VaultSession& data = *m_session;
     bool written = false;
     if (!data.unreadable) {
         // Content the next start could not read back is never written: the

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-class ProfileFile;
+struct VaultSession;
 
 // One handler's use of a profile file (the vault file "kaldrino.ini").
 //
@@ -23,7 +23,8 @@ class ProfileFile;
 // Every outermost object reads the file again. The content of the last one
 // is kept in memory with the bytes of the file it stands for; when the file
 // still holds exactly those bytes, the next object takes that content
-// rather than parsing the file again.
+// rather than parsing the file again. Both the open contents and the kept
+// one live in VaultSessions.
 class TIniFile {
 public:
     explicit TIniFile(const QString& path);
@@ -62,8 +63,7 @@ public:
     static void ForgetKeptContent();
 
 private:
-    struct Session;
     QString m_path;
-    std::shared_ptr<Session> m_session;
+    std::shared_ptr<VaultSession> m_session;
     bool m_outermost = false;
 };

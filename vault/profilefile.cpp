@@ -5,11 +5,6 @@
 
 namespace {
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -32,30 +27,6 @@ inline std::string_view trim(std::string_view s)
     return trimBlanks(s);
 }
 
-// Setting bit 5 of every byte folds ASCII upper case onto lower case; other
-// bytes may collide too, which costs a comparison, never a wrong match.
-std::uint64_t caseHash(std::string_view s)
-{
-    constexpr std::uint64_t fold = 0x2020202020202020ull;
-    constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
-    std::uint64_t h = s.size() * k;
-    const char* p = s.data();
-    std::size_t n = s.size();
-    while (n >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        h = (h ^ (w | fold)) * k;
-        h ^= h >> 29;
-        p += 8;
-        n -= 8;
-    }
-    std::uint64_t tail = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i]) | 0x20) << (8 * i);
-    h = (h ^ tail) * k;
-    return h ^ (h >> 32);
-}
-
 // Whether "key=value" parses back as this key and value. The key comes
 // trimmed and not empty.
 bool readsBackAs(std::string_view key, std::string_view value)
@@ -67,30 +38,7 @@ bool readsBackAs(std::string_view key, std::string_view value)
     return value.empty() || (!isBlank(value.front()) && !isBlank(value.back()) && value.back() != '\r');
 }
 
-bool caseEqual(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    if (std::memcmp(a.data(), b.data(), a.size()) == 0)
-        return true;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
-
-std::size_t AsciiCaseHash::operator()(std::string_view s) const noexcept
-{
-    return static_cast<std::size_t>(caseHash(s));
-}
-
-bool AsciiCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept
-{
-    return caseEqual(a, b);
-}
 
 // One line of the file. Positions are relative to the line's text, which
 // lies in m_source (owned == kNoText) or in m_owned[owned]. Kept small: a
@@ -136,73 +84,16 @@ struct ProfileFile::Line {
         keyLen = static_cast<std::uint32_t>(key.size());
         valuePos = static_cast<std::uint32_t>(value.data() - text.data());
         valueLen = static_cast<std::uint32_t>(value.size());
-        hash = static_cast<std::uint32_t>(caseHash(key));
+        hash = KeyIndex::hashOf(key);
     }
 };
 
-// Open addressing from a key to its first line; the hash is kept in the
-// line so that growing never hashes again.
-class ProfileFile::KeyIndex {
-public:
-    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+// Lends the index the keys of the lines, and the hashes kept in them.
+struct ProfileFile::LineKeys {
+    const ProfileFile& file;
 
-    bool empty() const { return m_count == 0; }
-    std::size_t size() const { return m_count; }
-
-    void reserve(std::size_t keys, const std::vector<Line>& lines)
-    {
-        std::size_t size = 16;
-        while (size < keys * 2)
-            size *= 2;
-        if (size > m_slots.size())
-            rehash(size, lines);
-    }
-
-    template <typename KeyOf>
-    std::uint32_t find(
-        std::string_view key, std::uint32_t hash, const std::vector<Line>& lines, KeyOf keyOf) const
-    {
-        if (m_slots.empty())
-            return kEmpty;
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            const std::uint32_t id = m_slots[i];
-            if (id == kEmpty || (lines[id].hash == hash && caseEqual(keyOf(lines[id]), key)))
-                return id;
-        }
-    }
-
-    // The key must not be present yet.
-    void insert(std::uint32_t id, const std::vector<Line>& lines)
-    {
-        if ((m_count + 1) * 2 > m_slots.size())
-            rehash(std::max<std::size_t>(16, m_slots.size() * 2), lines);
-        place(id, lines[id].hash);
-        ++m_count;
-    }
-
-private:
-    void place(std::uint32_t id, std::uint32_t hash)
-    {
-        const std::size_t mask = m_slots.size() - 1;
-        std::size_t i = hash & mask;
-        while (m_slots[i] != kEmpty)
-            i = (i + 1) & mask;
-        m_slots[i] = id;
-    }
-
-    void rehash(std::size_t size, const std::vector<Line>& lines)
-    {
-        std::vector<std::uint32_t> old = std::move(m_slots);
-        m_slots.assign(size, kEmpty);
-        for (std::uint32_t id : old) {
-            if (id != kEmpty)
-                place(id, lines[id].hash);
-        }
-    }
-
-    std::vector<std::uint32_t> m_slots;
-    std::size_t m_count = 0;
+    std::string_view key(std::uint32_t id) const { return file.keyOf(file.m_lines[id]); }
+    std::uint32_t hash(std::uint32_t id) const { return file.m_lines[id].hash; }
 };
 
 struct ProfileFile::Section {
@@ -303,16 +194,9 @@ void ProfileFile::parseSource()
     // Indexes are built once their size is known; the first of duplicate
     // keys is the one found.
     for (auto& section : m_sections) {
-        section->keys.reserve(section->body.size(), m_lines);
+        section->keys.reserve(section->body.size(), LineKeys { *this });
         for (std::uint32_t id : section->body) {
-            const Line& line = m_lines[id];
-            if (!line.isEntry())
-                continue;
-            if (section->keys.find(
-                    keyOf(line), line.hash, m_lines, [this](const Line& l) { return keyOf(l); })
-                == KeyIndex::kEmpty)
-                section->keys.insert(id, m_lines);
-            else
+            if (m_lines[id].isEntry() && section->keys.insert(id, LineKeys { *this }) != id)
                 section->duplicateKeys = true;
         }
     }
@@ -378,9 +262,8 @@ std::uint32_t ProfileFile::findLine(const Section& section, std::string_view key
             return next;
         }
     }
-    const std::uint32_t id = section.keys.find(
-        key, static_cast<std::uint32_t>(caseHash(key)), m_lines, [this](const Line& l) { return keyOf(l); });
-    if (id != KeyIndex::kEmpty) {
+    const std::uint32_t id = section.keys.find(key, KeyIndex::hashOf(key), LineKeys { *this });
+    if (id != KeyIndex::kNone) {
         // A section lists its lines in the order they were made.
         m_hintSection = &section;
         m_hintPos = static_cast<std::uint32_t>(std::lower_bound(body.begin(), body.end(), id) - body.begin());
@@ -396,7 +279,7 @@ const ProfileFile::Line* ProfileFile::findEntry(std::string_view section, std::s
     if (!s)
         return nullptr;
     const std::uint32_t id = findLine(*s, trim(key));
-    return id == KeyIndex::kEmpty ? nullptr : &m_lines[id];
+    return id == KeyIndex::kNone ? nullptr : &m_lines[id];
 }
 
 void ProfileFile::reindex()
@@ -489,7 +372,7 @@ bool ProfileFile::write(std::string_view section, std::string_view key, std::str
 
     bool sameKey = false;
     const std::uint32_t found = findLine(*s, key, &sameKey);
-    if (found != KeyIndex::kEmpty && sameKey && valueOf(m_lines[found]) == value)
+    if (found != KeyIndex::kNone && sameKey && valueOf(m_lines[found]) == value)
         return false;
     if (!readsBackAs(key, value))
         m_readsBack = false;
@@ -499,7 +382,7 @@ bool ProfileFile::write(std::string_view section, std::string_view key, std::str
     const auto entryLength = static_cast<std::uint32_t>(entry.size());
 
     std::uint32_t id = found;
-    if (id != KeyIndex::kEmpty) {
+    if (id != KeyIndex::kNone) {
         Line& line = m_lines[id];
         if (line.owned == Line::kNoText) {
             line.owned = static_cast<std::uint32_t>(m_owned.size());
@@ -517,16 +400,16 @@ bool ProfileFile::write(std::string_view section, std::string_view key, std::str
     }
     const std::string_view stored = this->text(m_lines[id]);
     m_lines[id].setEntry(stored, stored.substr(0, key.size()), stored.substr(key.size() + 1));
-    if (found == KeyIndex::kEmpty)
-        s->keys.insert(id, m_lines);
+    if (found == KeyIndex::kNone)
+        s->keys.insertNew(id, LineKeys { *this });
     return true;
 }
 
 bool ProfileFile::clearSection(std::string_view section)
 {
     section = trim(section);
-    const auto first = std::remove_if(
-        m_sections.begin() + 1, m_sections.end(), [&](const auto& s) { return caseEqual(s->name, section); });
+    const auto first = std::remove_if(m_sections.begin() + 1, m_sections.end(),
+        [&](const auto& s) { return asciiCaseEqual(s->name, section); });
     if (first == m_sections.end())
         return false;
     m_sections.erase(first, m_sections.end());

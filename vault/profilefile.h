@@ -9,17 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-// Hashing and comparison of names without regard to ASCII letter case,
-// usable with string_view look-ups.
-struct AsciiCaseHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const noexcept;
-};
-
-struct AsciiCaseEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const noexcept;
-};
+#include "keyindex.h"
 
 // The content of a profile file held in memory: parses, answers look-ups,
 // edits and serialises. Files written by the Windows profile functions read
@@ -70,7 +60,7 @@ public:
 private:
     struct Line;
     struct Section;
-    class KeyIndex;
+    struct LineKeys;
     using SectionIndex = std::unordered_map<std::string, Section*, AsciiCaseHash, AsciiCaseEqual>;
 
     void parseSource();
@@ -79,7 +69,7 @@ private:
     std::string_view valueOf(const Line& line) const;
     std::uint32_t addOwnedLine(std::string text);
     const Line* findEntry(std::string_view section, std::string_view key) const;
-    // The first line of the key, or KeyIndex::kEmpty; *exact tells whether
+    // The first line of the key, or KeyIndex::kNone; *exact tells whether
     // its key is written the same, letter case included.
     std::uint32_t findLine(const Section& section, std::string_view key, bool* exact = nullptr) const;
     Section* findSection(std::string_view name) const;
