@@ -169,6 +169,8 @@ void TMainForm::setUpGrid()
     // silently on the way to the file.
     Grille->setEditorMaxLength(kLongestCellText);
     Grille->setEditorCharFilter(&isCp1252Representable);
+    // Text sorts by the bytes the vault stores.
+    Grille->setSortTextByte(&cp1252Byte);
     Grille->onRowChanging
         = [this](int oldRow, int newRow, bool& allow) { GrilleRowChanging(oldRow, newRow, allow); };
     Grille->onGetCellColor = [this](int row, int column, QBrush& brush, QFont& font) {

@@ -231,6 +231,9 @@ INSTANTIATE_TEST_SUITE_P(Clicks, HeaderClickTest,
             "numbersByValue", { { "10", "" }, { "9", "" }, { "100", "" } }, { 0, 0 }, { "9", "10", "100" } },
         SortCase { "textByCharacterCode", { { "abc", "" }, { "Abc", "" }, { "Zoo", "" } }, { 0, 0 },
             { "Abc", "Zoo", "abc" } },
+        // By the bytes the vault stores: the euro sign is 0x80, before "é".
+        SortCase {
+            "textByStoredByte", { { "é", "" }, { "€", "" }, { "z", "" } }, { 0, 0 }, { "z", "€", "é" } },
         SortCase { "passwordColumnFirstClickAscends", { { "x", "b" }, { "y", "a" }, { "z", "c" } }, { 1 },
             { "y", "x", "z" } }),
     [](const auto& info) { return std::string(info.param.name); });
