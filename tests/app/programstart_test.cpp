@@ -91,7 +91,7 @@ protected:
 
     void storeTable(const Entries& entries) const
     {
-        const MemoryTable table(entries);
+        const MemoryTable table = MemoryTable::withEntries(entries);
         SaveTable(iniPath(), table);
     }
 
