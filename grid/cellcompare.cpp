@@ -211,11 +211,12 @@ int compareValues(double a, double b)
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-int compareBytes(const QString& a, const QString& b)
+int compareBytes(const QString& a, const QString& b, TextByte textByte)
 {
     const qsizetype n = qMin(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
-        const int d = int(cp1252Byte(a[i])) - int(cp1252Byte(b[i]));
+        const int d = textByte ? int(textByte(a[i])) - int(textByte(b[i]))
+                               : int(a[i].unicode()) - int(b[i].unicode());
         if (d != 0)
             return d;
     }
@@ -224,33 +225,7 @@ int compareBytes(const QString& a, const QString& b)
 
 } // namespace
 
-unsigned char cp1252Byte(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return static_cast<unsigned char>(u);
-    // The five bytes the code page leaves undefined stand for themselves.
-    if (u == 0x81 || u == 0x8D || u == 0x8F || u == 0x90 || u == 0x9D)
-        return static_cast<unsigned char>(u);
-    // Bytes 0x80 to 0x9F.
-    // clang-format off
-    static constexpr char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178
-    };
-    // clang-format on
-    if (u > 0xFF) {
-        for (int k = 0; k < 32; ++k) {
-            if (high[k] == u)
-                return static_cast<unsigned char>(0x80 + k);
-        }
-    }
-    return '?';
-}
-
-int compareCells(const QString& a, const QString& b, const QLocale& locale)
+int compareCells(const QString& a, const QString& b, const QLocale& locale, TextByte textByte)
 {
     const QChar decimal = singleChar(locale.decimalPoint());
     const QChar group = singleChar(locale.groupSeparator());
@@ -264,5 +239,5 @@ int compareCells(const QString& a, const QString& b, const QLocale& locale)
         const DateLayout layout = dateLayout(locale);
         return compareValues(dateValue(a, layout), dateValue(b, layout));
     }
-    return compareBytes(a, b);
+    return compareBytes(a, b, textByte);
 }

@@ -3,6 +3,10 @@
 #include <QLocale>
 #include <QString>
 
+// The byte a character is stored as. The grid knows no code page: the window
+// hands it the one the program stores text in.
+using TextByte = unsigned char (*)(QChar);
+
 // Orders two cells of the sort column for a header click. The kind of
 // comparison is picked from the first cell alone:
 // - numbers, when it holds only digits, minus signs and the locale's decimal
@@ -14,10 +18,8 @@
 // - dates, when its second or third character is a "/" between two digits;
 //   both cells are then read in the locale's short date format, optionally
 //   followed by a time; a cell that can't be read counts 0;
-// - otherwise the Windows-1252 bytes of the two texts, compared in code
-//   order (case-sensitive: "B" before "a", accented letters after "z").
+// - otherwise the texts' characters one by one, each as the byte textByte
+//   gives it, in code order (case-sensitive: "B" before "a"); without
+//   textByte, as their UTF-16 code units.
 // Returns a negative number, zero or a positive number, like strcmp.
-int compareCells(const QString& a, const QString& b, const QLocale& locale);
-
-// The Windows-1252 byte of a character; '?' when the code page has none.
-unsigned char cp1252Byte(QChar c);
+int compareCells(const QString& a, const QString& b, const QLocale& locale, TextByte textByte);

@@ -1,15 +1,14 @@
 #include "rowsort.h"
 
-#include "cellcompare.h"
-
 namespace {
 
 class RowOrder {
 public:
-    RowOrder(int column, bool ascending, const QLocale& locale)
+    RowOrder(int column, bool ascending, const QLocale& locale, TextByte textByte)
         : m_column(column)
         , m_sign(ascending ? 1 : -1)
         , m_locale(locale)
+        , m_textByte(textByte)
     {
     }
 
@@ -17,9 +16,9 @@ public:
     // comparison takes its kind from the upper row's cell.
     bool after(const QStringList& a, const QStringList& b) const
     {
-        int order = compareCells(a.value(m_column), b.value(m_column), m_locale);
+        int order = compareCells(a.value(m_column), b.value(m_column), m_locale, m_textByte);
         if (order == 0 && (m_column + 1 < a.size() || m_column + 1 < b.size()))
-            order = compareCells(a.value(m_column + 1), b.value(m_column + 1), m_locale);
+            order = compareCells(a.value(m_column + 1), b.value(m_column + 1), m_locale, m_textByte);
         return m_sign * order > 0;
     }
 
@@ -27,6 +26,7 @@ private:
     int m_column;
     int m_sign;
     QLocale m_locale;
+    TextByte m_textByte;
 };
 
 // A merge sort of our own: the cell comparison picks its kind from its first
@@ -57,8 +57,8 @@ void mergeSort(
 
 } // namespace
 
-void sortRows(QList<QStringList>& rows, int column, bool ascending, const QLocale& locale)
+void sortRows(QList<QStringList>& rows, int column, bool ascending, const QLocale& locale, TextByte textByte)
 {
     QList<QStringList> buffer(rows.size());
-    mergeSort(rows, buffer, 0, rows.size(), RowOrder(column, ascending, locale));
+    mergeSort(rows, buffer, 0, rows.size(), RowOrder(column, ascending, locale, textByte));
 }

@@ -181,6 +181,11 @@ void StringGrid::setSortLocale(const QLocale& locale)
     m_sortLocale = locale;
 }
 
+void StringGrid::setSortTextByte(TextByte textByte)
+{
+    m_sortTextByte = textByte;
+}
+
 void StringGrid::setEditorMaxLength(int length)
 {
     m_delegate->setMaxLength(length);
@@ -296,7 +301,7 @@ void StringGrid::headerCellClicked(int column)
         m_sortAscending = true;
     }
     finishEditing();
-    m_model->sortEntries(m_sortColumn, m_sortAscending, m_sortLocale);
+    m_model->sortEntries(m_sortColumn, m_sortAscending, m_sortLocale, m_sortTextByte);
     m_header->viewport()->update();
 }
 

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+#include "cellcompare.h"
+
 class CellDelegate;
 class GridHeader;
 class GridSelectionModel;
@@ -60,6 +62,9 @@ public:
     // Numbers and dates in cells are read with this locale; the system's
     // by default.
     void setSortLocale(const QLocale& locale);
+    // Texts are ordered by the bytes this gives their characters; by their
+    // UTF-16 code units until it is set.
+    void setSortTextByte(TextByte textByte);
 
     // Longest text the cell editor accepts, and which characters it takes
     // (a refused character or paste is not inserted).
@@ -111,6 +116,7 @@ private:
     int m_sortColumn = 0;
     bool m_sortAscending = true;
     QLocale m_sortLocale = QLocale::system();
+    TextByte m_sortTextByte = nullptr;
     int m_wheelDelta = 0;
     struct CopyMenuItem {
         QString text;

@@ -78,12 +78,12 @@ void StringGridModel::removeGridRows(int index, int count)
     endRemoveRows();
 }
 
-void StringGridModel::sortEntries(int column, bool ascending, const QLocale& locale)
+void StringGridModel::sortEntries(int column, bool ascending, const QLocale& locale, TextByte textByte)
 {
     if (gridRowCount() < 3)
         return;
     QList<QStringList> entries = m_rows.mid(1);
-    sortRows(entries, column, ascending, locale);
+    sortRows(entries, column, ascending, locale, textByte);
     std::move(entries.begin(), entries.end(), m_rows.begin() + 1);
     // The rows keep their places in the view: the current cell stays at its
     // index while the entries move under it.

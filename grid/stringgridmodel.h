@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QStringList>
 
+#include "cellcompare.h"
+
 // The cells of a StringGrid, header row included. The view sees only the
 // entry rows: its row r is the grid's row r + 1, and the header row is
 // served as the horizontal header's data, so it stays in place while the
@@ -24,7 +26,7 @@ public:
 
     // Grid rows index .. index + count - 1, never the header.
     void removeGridRows(int index, int count);
-    void sortEntries(int column, bool ascending, const QLocale& locale);
+    void sortEntries(int column, bool ascending, const QLocale& locale, TextByte textByte);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -16,6 +16,7 @@
 
 #include "cp1252.h"
 #include "desktop.h"
+#include "encryptdecrypt.h"
 #include "errordisplay.h"
 #include "fonts.h"
 #include "gridtable.h"
@@ -30,7 +31,6 @@ namespace {
 
 constexpr int kClientWidth = 450;
 constexpr int kClientHeight = 480;
-constexpr int kLongestCellText = 255; // what the vault keeps of a cell
 
 QPixmap logoPixmap()
 {
@@ -167,8 +167,10 @@ void TMainForm::setUpGrid()
     Grille->setCell(1, 0, QStringLiteral("Mot de passe"));
     // What the user types is what the vault can keep, so nothing is lost
     // silently on the way to the file.
-    Grille->setEditorMaxLength(kLongestCellText);
+    Grille->setEditorMaxLength(vault::kLongestText);
     Grille->setEditorCharFilter(&isCp1252Representable);
+    // Text sorts by the bytes the vault stores.
+    Grille->setSortTextByte(&cp1252Byte);
     Grille->onRowChanging
         = [this](int oldRow, int newRow, bool& allow) { GrilleRowChanging(oldRow, newRow, allow); };
     Grille->onGetCellColor = [this](int row, int column, QBrush& brush, QFont& font) {

@@ -91,6 +91,12 @@ void toCp1252(const QString& text, std::string& bytes)
     }
 }
 
+unsigned char cp1252Byte(QChar c)
+{
+    const int byte = toByte(c.unicode());
+    return byte < 0 ? '?' : static_cast<unsigned char>(byte);
+}
+
 bool isCp1252Representable(QChar c)
 {
     return toByte(c.unicode()) >= 0;

@@ -15,6 +15,10 @@ std::string toCp1252(const QString& text);
 // The same, in place of bytes' content (its memory is reused).
 void toCp1252(const QString& text, std::string& bytes);
 
+// The Windows-1252 byte of one UTF-16 code unit; '?' when the code page has
+// none (a lone surrogate never has one).
+unsigned char cp1252Byte(QChar c);
+
 // Whether a UTF-16 code unit maps to a Windows-1252 byte (surrogates never do).
 bool isCp1252Representable(QChar c);
 

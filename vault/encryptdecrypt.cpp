@@ -12,7 +12,8 @@
 namespace {
 
 constexpr int kOffset = 23851;
-constexpr std::size_t kMaxText = 255;
+constexpr std::size_t kMaxText = vault::kLongestText;
+static_assert(kMaxText <= 255, "a text's length is stored in one byte");
 constexpr std::size_t kMaxGroups = 128;
 
 using Buffer = std::array<unsigned char, 256>;

@@ -9,6 +9,7 @@
 
 #include "accessgate.h"
 #include "encryptdecrypt.h"
+#include "filetestutil.h"
 #include "inifile.h"
 #include "memorytable.h"
 #include "messagebox.h"
@@ -91,17 +92,13 @@ protected:
 
     void storeTable(const Entries& entries) const
     {
-        const MemoryTable table(entries);
+        const MemoryTable table = MemoryTable::withEntries(entries);
         SaveTable(iniPath(), table);
     }
 
     bool secretSectionHasKeys() const { return TIniFile(iniPath()).SectionHasKeys(vault::SecretSection()); }
 
-    QByteArray vaultBytes() const
-    {
-        QFile file(iniPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    std::string vaultBytes() const { return readBytes(iniPath()); }
 
     // Clicks the points on the click-secret screen once it shows, then
     // presses Escape.
@@ -227,7 +224,7 @@ TEST_F(ProgramStartTest, AMissingPictureErasesTheSecretOnlyOnYes)
             storePictureName();
         else
             makePicture();
-        const QByteArray before = vaultBytes();
+        const std::string before = vaultBytes();
 
         bool setupOpened = false;
         bool erasedBeforeSetup = false;
@@ -287,7 +284,7 @@ TEST_F(ProgramStartTest, APictureRenamedInCaseIsStillTheSecretsPicture)
     storeTable({ { "Banque", "1234" } });
     storeSecret(kSecret);
     makePicture(QStringLiteral("CODE.BMP"));
-    const QByteArray before = vaultBytes();
+    const std::string before = vaultBytes();
     clickOnScreenWhenShown(kSecret);
     bool setupOpened = false;
     whenVisible(windows->GraphPass, [&] {
@@ -325,8 +322,8 @@ TEST_F(ProgramStartTest, APictureWithoutSecretOpensTheSetupAndErasesNothing)
         ini.WriteEntry("autre", "clef", "valeur");
         ini.UpdateFile();
     }
-    const QByteArray before = vaultBytes();
-    QByteArray whileOpen;
+    const std::string before = vaultBytes();
+    std::string whileOpen;
     whenVisible(windows->GraphPass, [&] {
         whileOpen = vaultBytes();
         windows->GraphPass.done(QDialog::Rejected);
@@ -346,7 +343,7 @@ TEST_F(ProgramStartTest, TheRightClicksOpenTheStoredTable)
     const Entries stored { { "", "" }, { "Banque", "1234" } };
     storeTable(stored);
     storeSecret(kSecret);
-    const QByteArray before = vaultBytes();
+    const std::string before = vaultBytes();
     clickOnScreenWhenShown({ QPoint(48, 22), QPoint(141, 119) }); // within 10 pixels on both axes
 
     start();
@@ -371,7 +368,7 @@ TEST_F(ProgramStartTest, WrongClicksAreRefusedAndLeaveTheVaultAlone)
     storePictureName();
     storeTable({ { "Banque", "1234" } });
     storeSecret(kSecret);
-    const QByteArray before = vaultBytes();
+    const std::string before = vaultBytes();
     clickOnScreenWhenShown({ QPoint(40, 30), QPoint(161, 110) });
 
     start();
@@ -513,7 +510,7 @@ TEST_F(ProgramStartTest, QuitFromTheTableWindowEndsWithoutAnotherSave)
     storeSecret(kSecret);
     clickOnScreenWhenShown(kSecret);
 
-    QByteArray whileOpen;
+    std::string whileOpen;
     QTimer::singleShot(0, &windows->MainForm, [this, &whileOpen] {
         start();
         TMainForm& form = windows->MainForm;

@@ -19,6 +19,8 @@
 #include <QToolButton>
 #include <functional>
 
+#include "bitmapfile.h"
+#include "filetestutil.h"
 #include "picturechooser.h"
 #include "picturechooserpanel.h"
 #include "previewform.h"
@@ -35,20 +37,6 @@ const QStringList kDescriptions {
     QStringLiteral("MétaFichiers améliorés (*.emf)"),
     QStringLiteral("MetaFichiers (*.wmf)"),
 };
-
-void writeBitmap(const QString& path, int w, int h, QColor colour = Qt::red)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(colour);
-    ASSERT_TRUE(image.save(path, "BMP")) << path.toStdString();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Runs action inside the modal loop once a modal window satisfying pick is up.
 void whenModal(std::function<bool(QWidget*)> pick, std::function<void(QWidget*)> action)
@@ -69,10 +57,10 @@ class ChooserTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        writeBitmap(folder.file("landscape.bmp"), 640, 480);
-        writeBytes(folder.file("PHOTO.JPG"), "not even a JPEG");
-        writeBytes(folder.file("notes.txt"), "text");
-        writeBytes(folder.file("damaged.bmp"), "BM garbage");
+        writeBitmap(folder.file("landscape.bmp"), 640, 480, Qt::red);
+        ASSERT_TRUE(writeBytes(folder.file("PHOTO.JPG"), "not even a JPEG"));
+        ASSERT_TRUE(writeBytes(folder.file("notes.txt"), "text"));
+        ASSERT_TRUE(writeBytes(folder.file("damaged.bmp"), "BM garbage"));
         QDir(folder.path()).mkdir("sub");
         chooser.InitialDir = folder.path();
     }
@@ -276,8 +264,8 @@ TEST_F(PanelTest, PartsAreLaidOutInsideTheBorder)
 
 TEST_F(PanelTest, SelectionLoadsOrClearsThePreview)
 {
-    writeBitmap(folder.file("small.bmp"), 100, 50);
-    writeBytes(folder.file("photo.png"), "png");
+    writeBitmap(folder.file("small.bmp"), 100, 50, Qt::red);
+    ASSERT_TRUE(writeBytes(folder.file("photo.png"), "png"));
     struct {
         QString path;
         QString caption;
@@ -363,7 +351,7 @@ TEST_F(PanelTest, SquareAndPortraitPicturesShowWhole)
 
 TEST_F(PanelTest, PreviewWindowShowsThePictureAtNaturalSize)
 {
-    writeBitmap(folder.file("small.bmp"), 100, 50);
+    writeBitmap(folder.file("small.bmp"), 100, 50, Qt::red);
     panel.SelectionChanged(folder.file("small.bmp"));
     QSize imageSize;
     QString caption;
@@ -388,7 +376,7 @@ TEST_F(PanelTest, PreviewWindowOfALargePictureFitsOnTheScreen)
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const QSize large(screen.width() * 2, screen.height() * 3 / 2); // 4:3 on an 800 x 600 screen
-    writeBitmap(folder.file("large.bmp"), large.width(), large.height());
+    writeBitmap(folder.file("large.bmp"), large.width(), large.height(), Qt::red);
     panel.SelectionChanged(folder.file("large.bmp"));
     QRect frame;
     QSize imageSize;

@@ -35,6 +35,16 @@ inline mode_t fileMode(const QString& path)
     return st.st_mode & 07777;
 }
 
+// The entry's own inode (a link's, not its target's), or 0 when nothing is
+// there: whether a file was replaced or written in place.
+inline ino_t fileInode(const QString& path)
+{
+    struct stat st { };
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return st.st_ino;
+}
+
 // Every entry, hidden ones and pipes included, sorted by name.
 inline QStringList folderEntries(const QString& folder)
 {

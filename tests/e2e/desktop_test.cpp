@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QThread>
 
+#include "filetestutil.h"
 #include "printers.h"
 #include "testpicture.h"
 #include "westonsession.h"
@@ -162,15 +163,12 @@ TEST_F(UnderOpenbox, SetUpTheSecretThenOpenTheTableAgain)
     shot(QStringLiteral("second-run-table"));
 
     // The manager's close is the window's close: it saves and ends.
-    const QByteArray before = [&] {
-        QFile file(vaultFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    const std::string before = readBytes(vaultFile());
     closeByTheManager(reopened);
     expectProgramEnds();
     QFile after(vaultFile());
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_NE(after.readAll(), before) << "closing by the manager saved nothing";
+    EXPECT_NE(after.readAll().toStdString(), before) << "closing by the manager saved nothing";
     EXPECT_EQ(readVault(vaultFile()).table, rows);
 }
 

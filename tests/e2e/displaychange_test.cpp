@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "filetestutil.h"
 #include "printers.h"
 #include "testpicture.h"
 #include "wholeprogram.h"
@@ -17,12 +18,6 @@ using namespace captions;
 const QString kPictureName = QStringLiteral("Montagne.jpg");
 const QSize kRecordingDisplay(1024, 768);
 const QSize kLaterDisplay(1920, 1080);
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The smallest position along an axis of the picture shown at `shownLength`
 // that lies nearest to `recorded` in the same picture shown at
@@ -71,7 +66,7 @@ TEST_P(DisplayChange, ASecretRecordedOnASmallerDisplayIsCheckedOnTheSameSpots)
     ASSERT_EQ(recorded.recordedSize, std::optional<QSize>(QSize(1024, 768)));
     ASSERT_EQ(recorded.clicks, detailsInShownPicture());
     EXPECT_TRUE(recorded.oddities.isEmpty()) << recorded.oddities.join(QStringLiteral("; ")).toStdString();
-    const QByteArray afterRecording = bytesOf(vaultFile());
+    const std::string afterRecording = readBytes(vaultFile());
 
     // Second run on the larger display, where it is fitted to 1440 x 1080.
     startDisplay(kLaterDisplay);
@@ -96,7 +91,7 @@ TEST_P(DisplayChange, ASecretRecordedOnASmallerDisplayIsCheckedOnTheSameSpots)
         expectProgramEnds();
         // Closing saved the table; the secret and its size stay as recorded.
         const VaultContents saved = readVault(vaultFile());
-        EXPECT_NE(bytesOf(vaultFile()), afterRecording) << "closing the table window saved nothing";
+        EXPECT_NE(readBytes(vaultFile()), afterRecording) << "closing the table window saved nothing";
         EXPECT_EQ(saved.recordedSize, recorded.recordedSize);
         EXPECT_EQ(saved.clickCount, recorded.clickCount);
         EXPECT_EQ(saved.clicks, recorded.clicks);
@@ -107,7 +102,7 @@ TEST_P(DisplayChange, ASecretRecordedOnASmallerDisplayIsCheckedOnTheSameSpots)
         EXPECT_TRUE(display().windowsNamed(kTable).isEmpty()) << "the table window shows to a refused user";
         answerMessage(kWarning, QStringLiteral("refused"));
         expectProgramEnds();
-        EXPECT_EQ(bytesOf(vaultFile()), afterRecording);
+        EXPECT_EQ(readBytes(vaultFile()), afterRecording);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include "filetestutil.h"
 #include "printers.h"
 #include "testpicture.h"
 #include "wholeprogram.h"
@@ -16,12 +17,6 @@ const QString kPictureName = QStringLiteral("Plage d'été.jpg");
 const std::vector<Entry> kEntries { { QStringLiteral("Banque"), QStringLiteral("1234") },
     { QStringLiteral("Impôts"), QStringLiteral("déjà-vu") } };
 
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 // "&Non" to the question (Escape answers it) ends the program, and the
@@ -30,7 +25,7 @@ TEST_F(WholeProgram, MissingPictureKeptWithNoEndsWithTheVaultUntouched)
 {
     startDisplay(QSize(1024, 768));
     seedVault(vaultFile(), kPictureName, picturesDir(), detailsInShownPicture(), kEntries);
-    const QByteArray before = bytesOf(vaultFile());
+    const std::string before = readBytes(vaultFile());
 
     startProgram();
     const QString box = display().waitForWindow(kConfirmation, std::chrono::seconds(30));
@@ -39,7 +34,7 @@ TEST_F(WholeProgram, MissingPictureKeptWithNoEndsWithTheVaultUntouched)
     display().key(QStringLiteral("Escape"));
     expectProgramEnds();
 
-    EXPECT_EQ(bytesOf(vaultFile()), before);
+    EXPECT_EQ(readBytes(vaultFile()), before);
     EXPECT_FALSE(QFile::exists(appDir() + kPictureName));
 }
 

@@ -7,32 +7,13 @@
 #include "encryptdecrypt.h"
 #include "inifile.h"
 #include "kaldrinoerror.h"
+#include "memorytable.h"
 #include "profilefile.h"
 #include "tablestore.h"
 #include "textconv.h"
 #include "vaultlayout.h"
 
 namespace {
-
-// The table as table persistence sees the grid, held in rows.
-class RowTable : public TableAccess {
-public:
-    int rowCount() const override { return int(m_rows.size()); }
-    void setRowCount(int rows) override { m_rows.resize(std::size_t(rows)); }
-    int columnCount() const override { return 2; }
-    std::string cell(int column, int row) const override
-    {
-        const auto& [description, password] = m_rows.at(std::size_t(row));
-        return column == 0 ? description : password;
-    }
-    void setCell(int column, int row, const std::string& text) override
-    {
-        auto& [description, password] = m_rows.at(std::size_t(row));
-        (column == 0 ? description : password) = text;
-    }
-
-    std::vector<std::pair<std::string, std::string>> m_rows;
-};
 
 std::optional<int> storedNumber(const TIniFile& ini, const std::string& plainKey)
 {
@@ -105,9 +86,10 @@ VaultContents readVault(const QString& iniPath)
             contents.recordedSize = QSize(width.value_or(-1), height.value_or(-1));
     }
 
-    RowTable table;
+    // Empty unless the file holds a table.
+    MemoryTable table(MemoryTable::Rows {});
     LoadTable(iniPath, table);
-    for (const auto& [description, password] : table.m_rows)
+    for (const auto& [description, password] : table.rows())
         contents.table.emplace_back(fromCp1252(description), fromCp1252(password));
 
     classifySecretKeys(iniPath, contents);
@@ -131,9 +113,8 @@ void seedVault(const QString& iniPath, const QString& image, const QString& pict
         ini.UpdateFile();
     }
 
-    RowTable table;
-    table.m_rows.emplace_back("Description", "Mot de passe");
+    MemoryTable::Rows stored;
     for (const auto& [description, password] : entries)
-        table.m_rows.emplace_back(toCp1252(description), toCp1252(password));
-    SaveTable(iniPath, table);
+        stored.emplace_back(toCp1252(description), toCp1252(password));
+    SaveTable(iniPath, MemoryTable::withEntries(stored));
 }

@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include "filetestutil.h"
 #include "printers.h"
 #include "testpicture.h"
 #include "wholeprogram.h"
@@ -22,12 +23,6 @@ const std::vector<Entry> kTyped = {
 
 const Entry kHeader { QStringLiteral("Description"), QStringLiteral("Mot de passe") };
 const Entry kSample { QStringLiteral("Messagerie"), QStringLiteral("plivor") };
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 std::vector<Entry> tableOf(const std::vector<Entry>& entries)
 {
@@ -66,9 +61,9 @@ TEST_P(FirstAndSecondRun, SetUpTheSecretThenOpenTheTableAgain)
     EXPECT_EQ(saved.table, tableOf(entries));
     EXPECT_GE(saved.decoys, 1);
     EXPECT_TRUE(saved.oddities.isEmpty()) << saved.oddities.join(QStringLiteral("; ")).toStdString();
-    EXPECT_EQ(bytesOf(appDir() + kPictureName), bytesOf(picture))
+    EXPECT_EQ(readBytes(appDir() + kPictureName), readBytes(picture))
         << "the picture is not copied beside the program";
-    const QByteArray afterFirstRun = bytesOf(vaultFile());
+    const std::string afterFirstRun = readBytes(vaultFile());
 
     startProgram();
     answerMessage(kInformation, QStringLiteral("second-run-message"));
@@ -83,7 +78,7 @@ TEST_P(FirstAndSecondRun, SetUpTheSecretThenOpenTheTableAgain)
     expectProgramEnds();
 
     // Closing saved the grid it had loaded, with fresh decoys.
-    EXPECT_NE(bytesOf(vaultFile()), afterFirstRun) << "closing the table window saved nothing";
+    EXPECT_NE(readBytes(vaultFile()), afterFirstRun) << "closing the table window saved nothing";
     EXPECT_EQ(readVault(vaultFile()).table, tableOf(entries));
 }
 
@@ -108,7 +103,7 @@ TEST_P(RefusedRun, EndsTheProgramAndLeavesTheVaultAsItWas)
     startDisplay(QSize(1024, 768));
     makeTestPicture(appDir() + kPictureName);
     seedVault(vaultFile(), kPictureName, picturesDir(), detailsInShownPicture(), { kSample, kTyped.front() });
-    const QByteArray before = bytesOf(vaultFile());
+    const std::string before = readBytes(vaultFile());
 
     startProgram();
     answerMessage(kInformation, QStringLiteral("message"));
@@ -123,7 +118,7 @@ TEST_P(RefusedRun, EndsTheProgramAndLeavesTheVaultAsItWas)
     EXPECT_TRUE(display().windowsNamed(kTable).isEmpty()) << "the table window shows to a refused user";
     answerMessage(kWarning, QStringLiteral("refused"));
     expectProgramEnds();
-    EXPECT_EQ(bytesOf(vaultFile()), before);
+    EXPECT_EQ(readBytes(vaultFile()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedRun,

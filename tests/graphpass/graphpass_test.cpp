@@ -15,9 +15,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bitmapfile.h"
 #include "cp1252.h"
 #include "encryptdecrypt.h"
 #include "fileio.h"
+#include "filetestutil.h"
 #include "fonts.h"
 #include "inifile.h"
 #include "kaldrinoerror.h"
@@ -35,40 +37,6 @@
 namespace {
 
 const QChar CR(13);
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
-}
-
-void writeBitmap(const QString& path, int w = 64, int h = 48)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    ASSERT_TRUE(image.save(path, "BMP")) << path.toStdString();
-}
-
-unsigned mode(const QString& path)
-{
-    struct stat st { };
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st.st_mode & 0777;
-}
-
-ino_t inode(const QString& path)
-{
-    struct stat st { };
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st.st_ino;
-}
 
 // Calls action from inside the modal loop that will show window.
 void whenShown(QWidget* window, std::function<void()> action)
@@ -101,7 +69,7 @@ protected:
         setChooserSeamForTesting({});
     }
 
-    QString iniText() const { return QString::fromLatin1(readAll(fields.IniPath)); }
+    QString iniText() const { return QString::fromLatin1(readBytes(fields.IniPath)); }
 
     std::string configEntry(const char* key) const
     {
@@ -341,8 +309,8 @@ TEST_F(GraphPassTest, ChoosingAPictureStoresFolderThenNameAndCopiesIt)
     const QString text = iniText();
     EXPECT_LT(text.indexOf("CheminImagesPerso="), text.indexOf("image=")) << text.toStdString();
 
-    EXPECT_EQ(readAll(app.file("photo.bmp")), readAll(source));
-    EXPECT_EQ(mode(app.file("photo.bmp")), 0600u);
+    EXPECT_EQ(readBytes(app.file("photo.bmp")), readBytes(source));
+    EXPECT_EQ(fileMode(app.file("photo.bmp")), 0600u);
     EXPECT_EQ(QDir(app.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporary file left";
     EXPECT_EQ(enabled(), kPictureNoSecret);
     EXPECT_TRUE(messages.empty());
@@ -367,12 +335,12 @@ TEST_F(GraphPassTest, CancellingWritesNothingButRefreshes)
     writeBitmap(app.file("p.bmp"));
     writeConfig(vault::kImageKey, "p.bmp");
     dialog.RefreshButtons();
-    const QByteArray before = readAll(fields.IniPath);
+    const std::string before = readBytes(fields.IniPath);
     QFile::remove(app.file("p.bmp"));
 
     dialog.Button1Click(); // chosen is empty: the user cancels
 
-    EXPECT_EQ(readAll(fields.IniPath), before);
+    EXPECT_EQ(readBytes(fields.IniPath), before);
     EXPECT_EQ(enabled(), kNoPicture);
 }
 
@@ -380,14 +348,14 @@ TEST_F(GraphPassTest, ChoosingThePictureAlreadyInPlaceLeavesItUntouched)
 {
     const QString inPlace = app.file("photo.bmp");
     writeBitmap(inPlace);
-    const QByteArray content = readAll(inPlace);
-    const ino_t before = inode(inPlace);
+    const std::string content = readBytes(inPlace);
+    const ino_t before = fileInode(inPlace);
     chosen = inPlace;
 
     dialog.Button1Click();
 
-    EXPECT_EQ(readAll(inPlace), content);
-    EXPECT_EQ(inode(inPlace), before) << "the file was replaced";
+    EXPECT_EQ(readBytes(inPlace), content);
+    EXPECT_EQ(fileInode(inPlace), before) << "the file was replaced";
     EXPECT_EQ(QString::fromStdString(configEntry(vault::kPictureFolderKey)), app.path());
     EXPECT_EQ(configEntry(vault::kImageKey), "photo.bmp");
     EXPECT_EQ(enabled(), kPictureNoSecret);
@@ -395,13 +363,13 @@ TEST_F(GraphPassTest, ChoosingThePictureAlreadyInPlaceLeavesItUntouched)
 
 TEST_F(GraphPassTest, ChoosingAPictureReplacesAnOlderCopy)
 {
-    writeBytes(app.file("photo.bmp"), "old picture");
+    ASSERT_TRUE(writeBytes(app.file("photo.bmp"), "old picture"));
     writeBitmap(elsewhere.file("photo.bmp"));
     chosen = elsewhere.file("photo.bmp");
 
     dialog.Button1Click();
 
-    EXPECT_EQ(readAll(app.file("photo.bmp")), readAll(elsewhere.file("photo.bmp")));
+    EXPECT_EQ(readBytes(app.file("photo.bmp")), readBytes(elsewhere.file("photo.bmp")));
 }
 
 // --- the copy first, never over the program's own files ----------------------
@@ -426,17 +394,17 @@ TEST_F(GraphPassTest, TheCopyLandsBeforeTheVaultNamesIt)
 
     EXPECT_EQ(seen, (std::vector<std::string> { "no picture, not named", "picture, not named" }));
     EXPECT_EQ(configEntry(vault::kImageKey), "photo.bmp");
-    EXPECT_EQ(readAll(app.file("photo.bmp")), readAll(elsewhere.file("photo.bmp")));
+    EXPECT_EQ(readBytes(app.file("photo.bmp")), readBytes(elsewhere.file("photo.bmp")));
 }
 
 // Whatever stands at the chosen path, a copy that cannot be made changes
 // nothing, says why, and the buttons still show the older picture.
 TEST_F(GraphPassTest, AFailedCopyChangesNothingAndSaysWhy)
 {
-    writeBytes(app.file("photo.bmp"), "old picture");
+    ASSERT_TRUE(writeBytes(app.file("photo.bmp"), "old picture"));
     writeConfig(vault::kPictureFolderKey, app.path());
     writeConfig(vault::kImageKey, "photo.bmp");
-    const QByteArray vaultBefore = readAll(fields.IniPath);
+    const std::string vaultBefore = readBytes(fields.IniPath);
     const QByteArray source = QFile::encodeName(elsewhere.file("photo.bmp"));
     const struct {
         const char* what;
@@ -450,7 +418,7 @@ TEST_F(GraphPassTest, AFailedCopyChangesNothingAndSaysWhy)
             "Ce n'est pas un fichier ordinaire." },
         { "a file of 3 GiB",
             [&] {
-                writeBytes(QFile::decodeName(source), "BM");
+                ASSERT_TRUE(writeBytes(QFile::decodeName(source), "BM"));
                 ::truncate(source.constData(), off_t(3) << 30); // sparse: no disk used
             },
             "Le fichier dépasse 256 Mo." },
@@ -470,8 +438,8 @@ TEST_F(GraphPassTest, AFailedCopyChangesNothingAndSaysWhy)
             << c.what;
         EXPECT_EQ(messages[0].kind, MsgKind::Warning) << c.what;
         EXPECT_EQ(messages[0].buttons, MsgButtons::Ok) << c.what;
-        EXPECT_EQ(readAll(fields.IniPath), vaultBefore) << c.what;
-        EXPECT_EQ(readAll(app.file("photo.bmp")), QByteArray("old picture")) << c.what;
+        EXPECT_EQ(readBytes(fields.IniPath), vaultBefore) << c.what;
+        EXPECT_EQ(readBytes(app.file("photo.bmp")), std::string("old picture")) << c.what;
         EXPECT_EQ(QDir(app.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             (QStringList { "kaldrino.ini", "photo.bmp" }))
             << c.what;
@@ -485,13 +453,13 @@ TEST_F(GraphPassTest, AFailedCopyChangesNothingAndSaysWhy)
 TEST_F(GraphPassTest, APictureNamedLikeTheProgramsOwnFilesIsRefused)
 {
     writeConfig(vault::kImageKey, "photo.bmp");
-    writeBytes(app.file("kaldrino.ini.lock"), "12345\nkaldrino\n");
-    const QByteArray vaultBefore = readAll(fields.IniPath);
+    ASSERT_TRUE(writeBytes(app.file("kaldrino.ini.lock"), "12345\nkaldrino\n"));
+    const std::string vaultBefore = readBytes(fields.IniPath);
     const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     for (const QString& name :
         { QStringLiteral("kaldrino.ini"), QStringLiteral("Kaldrino.INI"), QStringLiteral("kaldrino.ini.lock"),
             QStringLiteral("kaldrino-guide.html"), executable, executable.toUpper() }) {
-        writeBytes(elsewhere.file(name), "not a picture");
+        ASSERT_TRUE(writeBytes(elsewhere.file(name), "not a picture"));
         chosen = elsewhere.file(name);
         messages.clear();
 
@@ -502,8 +470,8 @@ TEST_F(GraphPassTest, APictureNamedLikeTheProgramsOwnFilesIsRefused)
             "Le nom de l'image " + name
                 + " est réservé aux fichiers de Kaldrino. Renommez l'image puis choisissez-la de nouveau.");
         EXPECT_EQ(messages[0].kind, MsgKind::Warning);
-        EXPECT_EQ(readAll(fields.IniPath), vaultBefore) << name.toStdString();
-        EXPECT_EQ(readAll(app.file("kaldrino.ini.lock")), QByteArray("12345\nkaldrino\n"))
+        EXPECT_EQ(readBytes(fields.IniPath), vaultBefore) << name.toStdString();
+        EXPECT_EQ(readBytes(app.file("kaldrino.ini.lock")), std::string("12345\nkaldrino\n"))
             << name.toStdString();
         EXPECT_EQ(QDir(app.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             (QStringList { "kaldrino.ini", "kaldrino.ini.lock" }))
@@ -570,7 +538,7 @@ TEST_F(GraphPassTest, NamesThatWouldNotReadBackAreStoredAndCopiedWithUnderscores
 
         EXPECT_EQ(dialog.ImageName, c.storedName) << c.chosenName.toStdString();
         EXPECT_EQ(configEntry(vault::kImageKey), toCp1252(c.storedName));
-        EXPECT_EQ(readAll(app.file(c.storedName)), readAll(source)) << c.storedName.toStdString();
+        EXPECT_EQ(readBytes(app.file(c.storedName)), readBytes(source)) << c.storedName.toStdString();
 
         // The next start reads the stored name back and finds the copy.
         TShowGraph nextScreen(fields);

@@ -1,5 +1,7 @@
 #include "rowsort.h"
 
+#include "cp1252.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,17 +19,17 @@ QList<QStringList> rows(std::initializer_list<QStringList> list)
 TEST(SortRows, TiesFollowTheNextColumn)
 {
     QList<QStringList> table = rows({ { "b", "2" }, { "a", "9" }, { "b", "1" }, { "a", "10" } });
-    sortRows(table, 0, true, kFrench);
+    sortRows(table, 0, true, kFrench, &cp1252Byte);
     EXPECT_EQ(table, rows({ { "a", "9" }, { "a", "10" }, { "b", "1" }, { "b", "2" } }));
 
-    sortRows(table, 0, false, kFrench);
+    sortRows(table, 0, false, kFrench, &cp1252Byte);
     EXPECT_EQ(table, rows({ { "b", "2" }, { "b", "1" }, { "a", "10" }, { "a", "9" } }));
 }
 
 TEST(SortRows, LastColumnHasNoTieBreakAndKeepsOrder)
 {
     QList<QStringList> table = rows({ { "y", "1" }, { "x", "1" }, { "z", "0" } });
-    sortRows(table, 1, true, kFrench);
+    sortRows(table, 1, true, kFrench, &cp1252Byte);
     EXPECT_EQ(table, rows({ { "z", "0" }, { "y", "1" }, { "x", "1" } }));
 }
 
@@ -37,7 +39,7 @@ TEST(SortRows, UpperRowPicksTheKindOfComparison)
 {
     for (const QList<QStringList>& table : { rows({ { "+" }, { "5" } }), rows({ { "5" }, { "+" } }) }) {
         QList<QStringList> sorted = table;
-        sortRows(sorted, 0, true, kFrench);
+        sortRows(sorted, 0, true, kFrench, &cp1252Byte);
         EXPECT_EQ(sorted, table);
     }
 }
@@ -54,7 +56,7 @@ TEST(SortRows, MixedKindsStayAPermutation)
         table.append({ cells[random() % cells.size()], QString::number(i) });
     const QList<QStringList> before = table;
     for (bool ascending : { true, false }) {
-        sortRows(table, 0, ascending, kFrench);
+        sortRows(table, 0, ascending, kFrench, &cp1252Byte);
         QList<QStringList> sorted = table;
         QList<QStringList> expected = before;
         const auto byNumber

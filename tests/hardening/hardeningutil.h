@@ -15,42 +15,11 @@
 
 #include "encryptdecrypt.h"
 #include "filetestutil.h"
+#include "memorytable.h"
 #include "tablestore.h"
 #include "vaultlayout.h"
 
-using Rows = std::vector<std::pair<std::string, std::string>>;
-
-// The grid as table persistence sees it, in memory; made with the two rows
-// a new window has.
-class TestTable : public TableAccess {
-public:
-    TestTable()
-        : m_rows(2)
-    {
-    }
-    explicit TestTable(Rows rows)
-        : m_rows(std::move(rows))
-    {
-    }
-
-    int rowCount() const override { return int(m_rows.size()); }
-    void setRowCount(int rows) override { m_rows.resize(std::size_t(rows)); }
-    int columnCount() const override { return 2; }
-    std::string cell(int column, int row) const override
-    {
-        const auto& r = m_rows.at(std::size_t(row));
-        return column == 0 ? r.first : r.second;
-    }
-    void setCell(int column, int row, const std::string& text) override
-    {
-        auto& r = m_rows.at(std::size_t(row));
-        (column == 0 ? r.first : r.second) = text;
-    }
-    const Rows& rows() const { return m_rows; }
-
-private:
-    Rows m_rows;
-};
+using Rows = MemoryTable::Rows;
 
 // The text of a vault file, written line by line the way a hostile or
 // damaged file might be: secret entries go through the cipher, anything

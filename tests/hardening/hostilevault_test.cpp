@@ -64,15 +64,15 @@ TEST_F(HostileVault, ASectionOfAHundredThousandKeysStillOpensAndSaves)
     const GateView view = gate();
     EXPECT_TRUE(view.hasSecret);
     EXPECT_EQ(view.branch, GateBranch::Verify);
-    TestTable table;
+    MemoryTable table;
     LoadTable(iniPath(), table);
     EXPECT_EQ(table.rows(), kStored);
 
     // A save rewrites the whole file and keeps every key it did not write.
     Rows changed = kStored;
     changed[1].second = "5678";
-    SaveTable(iniPath(), TestTable(changed));
-    TestTable reloaded;
+    SaveTable(iniPath(), MemoryTable(changed));
+    MemoryTable reloaded;
     LoadTable(iniPath(), reloaded);
     EXPECT_EQ(reloaded.rows(), changed);
     EXPECT_EQ(TIniFile(iniPath()).ReadEntry(vault::SecretSection(), EncryptText("k99999")), EncryptText("x"));
@@ -100,7 +100,7 @@ TEST_F(HostileVault, TenMegabyteValuesAreReadAsTheirFirst2047Bytes)
     EXPECT_EQ(view.branch, GateBranch::AskBeforeErasing) << "a 2047-letter picture name names no file here";
 
     // The cell that does not decode is reported once the others are loaded.
-    TestTable table;
+    MemoryTable table;
     EXPECT_THROW(LoadTable(iniPath(), table), ConversionError);
     const Rows expected { { "Description", "Mot de passe" }, { "Banque", "" }, { "Messagerie", "plivor" } };
     EXPECT_EQ(table.rows(), expected);
@@ -137,7 +137,7 @@ TEST_P(HostileRowCount, LoadsABoundedTable)
         text.secret(std::to_string(k), "leurre");
     writeVault(text);
 
-    TestTable table;
+    MemoryTable table;
     TableLoadNotice notice;
     ASSERT_NO_THROW(notice = LoadTable(iniPath(), table));
     ASSERT_EQ(table.rowCount(), GetParam().rows);
@@ -190,7 +190,7 @@ TEST_F(HostileVault, NulBytesAreBytesLikeAnyOther)
     EXPECT_TRUE(view.hasSecret);
     EXPECT_EQ(view.branch, GateBranch::AskBeforeErasing);
 
-    TestTable table;
+    MemoryTable table;
     LoadTable(iniPath(), table);
     EXPECT_EQ(table.rows(), kStored) << "the key with a NUL is another key";
 }
@@ -209,7 +209,7 @@ TEST_F(HostileVault, LinesWithoutAnEqualsSignAreNoEntries)
         .line("")
         .line("    ");
     writeVault(text);
-    TestTable table;
+    MemoryTable table;
     LoadTable(iniPath(), table);
     EXPECT_EQ(table.rows(), kStored);
 
@@ -291,13 +291,13 @@ TEST_P(VaultIsNotAFile, ReadsEmptyAndIsNeverReplaced)
     const GateView view = gate();
     EXPECT_EQ(view.branch, c.exists ? GateBranch::EraseAndSetup : GateBranch::Setup);
 
-    TestTable table(kStored);
+    MemoryTable table(kStored);
     LoadTable(iniPath(), table);
     EXPECT_EQ(table.rows(), kStored) << "no table was found, so none was loaded";
 
     if (c.tryWrite) {
         try {
-            SaveTable(iniPath(), TestTable(kStored));
+            SaveTable(iniPath(), MemoryTable(kStored));
             ADD_FAILURE() << "the save succeeded";
         } catch (const VaultWriteError& e) {
             EXPECT_EQ(e.message(), "Impossible d'écrire dans " + iniPath().toStdString());

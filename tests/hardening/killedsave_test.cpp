@@ -45,7 +45,7 @@ TEST(KilledSave, TheVaultHoldsTheOldOrTheNewTableWhole)
     TestFolder folder;
     const QString iniPath = folder.file(QStringLiteral("kaldrino.ini"));
     {
-        TestTable first;
+        MemoryTable first;
         fillGeneration(first, 0);
         SaveTable(iniPath, first);
     }
@@ -69,7 +69,7 @@ TEST(KilledSave, TheVaultHoldsTheOldOrTheNewTableWhole)
         ::close(saver.output);
         ASSERT_TRUE(landed) << "the saver ended with status " << status << " before its first save";
 
-        TestTable loaded;
+        MemoryTable loaded;
         ASSERT_NO_THROW(LoadTable(iniPath, loaded)) << "kill " << kill;
         const int generation = generationIn(loaded);
         ASSERT_GT(generation, last) << "kill " << kill << ": a torn or lost save";

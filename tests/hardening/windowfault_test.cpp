@@ -124,7 +124,7 @@ public:
 
     Rows storedTable() const
     {
-        TestTable table;
+        MemoryTable table;
         LoadTable(iniPath, table);
         return table.rows();
     }

@@ -43,7 +43,7 @@ protected:
         TestFolder probe;
         const QString path = probe.file(QStringLiteral("kaldrino.ini"));
         writeBytes(path, readBytes(iniPath()));
-        SaveTable(path, TestTable(rows));
+        SaveTable(path, MemoryTable(rows));
         return readBytes(path).size();
     }
 
@@ -54,7 +54,7 @@ protected:
         {
             FileSizeLimit full(limit);
             try {
-                SaveTable(iniPath(), TestTable(rows));
+                SaveTable(iniPath(), MemoryTable(rows));
                 ADD_FAILURE() << "the save succeeded with the disk full at byte " << limit;
             } catch (const VaultWriteError& e) {
                 EXPECT_EQ(e.message(), "Impossible d'écrire dans " + iniPath().toStdString());
@@ -67,7 +67,7 @@ protected:
 
     void expectTable(const Rows& rows)
     {
-        TestTable loaded;
+        MemoryTable loaded;
         LoadTable(iniPath(), loaded);
         EXPECT_EQ(loaded.rows(), rows);
     }
@@ -79,7 +79,7 @@ TEST_F(SaveFault, DiskFullAtEveryByteOfASave)
 {
     const Rows before = tableOf(3, "avant");
     const Rows after = tableOf(4, "apr\xE8s");
-    SaveTable(iniPath(), TestTable(before));
+    SaveTable(iniPath(), MemoryTable(before));
     const std::string old = readBytes(iniPath());
     const std::size_t size = sizeOfSave(after);
     ASSERT_GT(size, old.size());
@@ -93,7 +93,7 @@ TEST_F(SaveFault, DiskFullAtEveryByteOfASave)
 
     {
         FileSizeLimit justEnough(size);
-        SaveTable(iniPath(), TestTable(after));
+        SaveTable(iniPath(), MemoryTable(after));
     }
     expectTable(after);
 }
@@ -104,7 +104,7 @@ TEST_F(SaveFault, DiskFullAroundEveryPieceOfALargeSave)
 {
     const Rows before = tableOf(3000, "avant");
     const Rows after = tableOf(3001, "apr\xE8s");
-    SaveTable(iniPath(), TestTable(before));
+    SaveTable(iniPath(), MemoryTable(before));
     const std::string old = readBytes(iniPath());
     const std::size_t size = sizeOfSave(after);
     ASSERT_GT(size, std::size_t(4) << 16);

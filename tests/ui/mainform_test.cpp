@@ -10,6 +10,7 @@
 #include "cp1252.h"
 #include "decoys.h"
 #include "desktop.h"
+#include "filetestutil.h"
 #include "mainform.h"
 #include "memorytable.h"
 #include "messagebox.h"
@@ -77,11 +78,7 @@ protected:
         return table.entries();
     }
 
-    QByteArray vaultBytes() const
-    {
-        QFile file(iniPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    std::string vaultBytes() const { return readBytes(iniPath()); }
 
     TestFolder folder;
     std::unique_ptr<TMainForm> form;
@@ -185,7 +182,7 @@ TEST_F(MainFormTest, DeclinedDeleteChangesNothing)
     for (MsgResult declined : { MsgResult::No, MsgResult::Cancel }) {
         openWindow({ { "a", "1" }, { "b", "2" } });
         form->SaveTable();
-        const QByteArray before = vaultBytes();
+        const std::string before = vaultBytes();
         answer = declined;
 
         grid().setRow(2);
@@ -231,6 +228,9 @@ INSTANTIATE_TEST_SUITE_P(Clicks, HeaderClickTest,
             "numbersByValue", { { "10", "" }, { "9", "" }, { "100", "" } }, { 0, 0 }, { "9", "10", "100" } },
         SortCase { "textByCharacterCode", { { "abc", "" }, { "Abc", "" }, { "Zoo", "" } }, { 0, 0 },
             { "Abc", "Zoo", "abc" } },
+        // By the bytes the vault stores: the euro sign is 0x80, before "é".
+        SortCase {
+            "textByStoredByte", { { "é", "" }, { "€", "" }, { "z", "" } }, { 0, 0 }, { "z", "€", "é" } },
         SortCase { "passwordColumnFirstClickAscends", { { "x", "b" }, { "y", "a" }, { "z", "c" } }, { 1 },
             { "y", "x", "z" } }),
     [](const auto& info) { return std::string(info.param.name); });
@@ -267,7 +267,7 @@ TEST_F(MainFormTest, ClosingRewritesAnUnchangedTable)
     setDecoyClockForTesting([&clock] { return clock += 7919; });
     openWindow({ { "a", "1" } });
     form->SaveTable();
-    const QByteArray before = vaultBytes();
+    const std::string before = vaultBytes();
 
     QTest::mouseClick(form->Button1, Qt::LeftButton);
     setDecoyClockForTesting(nullptr);

@@ -69,6 +69,17 @@ TEST(Cp1252, UnrepresentableCharactersBecomeQuestionMarks)
     EXPECT_EQ(reused, "\xE9t\xE9?");
 }
 
+TEST(Cp1252, ByteOfOneCharacter)
+{
+    EXPECT_EQ(cp1252Byte(u'A'), 0x41);
+    EXPECT_EQ(cp1252Byte(u'é'), 0xE9);
+    EXPECT_EQ(cp1252Byte(QChar(0x20AC)), 0x80);
+    EXPECT_EQ(cp1252Byte(QChar(0x178)), 0x9F);
+    EXPECT_EQ(cp1252Byte(QChar(0x81)), 0x81);
+    EXPECT_EQ(cp1252Byte(QChar(0x80)), '?'); // a C1 control the code page replaced
+    EXPECT_EQ(cp1252Byte(QChar(0x3A9)), '?');
+}
+
 TEST(Cp1252, Utf8ForMessages)
 {
     EXPECT_EQ(cp1252ToUtf8("\xC9t\xE9 \x80"), "Été €");

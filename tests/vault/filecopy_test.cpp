@@ -15,13 +15,6 @@
 
 namespace {
 
-ino_t inodeOf(const QString& path)
-{
-    struct stat st { };
-    ::lstat(QFile::encodeName(path).constData(), &st);
-    return st.st_ino;
-}
-
 // What copyFileOver threw, or "" when it did not.
 std::string copyError(const QString& source, const QString& target)
 {
@@ -183,7 +176,7 @@ TEST_F(FileCopy, AFileCopiedOntoItselfStaysAsItIs)
 {
     ASSERT_TRUE(writeBytes(target, "in place"));
     ::chmod(QFile::encodeName(target).constData(), 0644);
-    const ino_t before = inodeOf(target);
+    const ino_t before = fileInode(target);
     ASSERT_TRUE(QFile::link(target, from.file("elsewhere.bmp"))); // a link to the copy
     ASSERT_EQ(
         ::link(QFile::encodeName(target).constData(), QFile::encodeName(to.file("hard.bmp")).constData()), 0);
@@ -191,7 +184,7 @@ TEST_F(FileCopy, AFileCopiedOntoItselfStaysAsItIs)
     for (const QString& source :
         { target, to.file("./photo.bmp"), from.file("elsewhere.bmp"), to.file("hard.bmp") }) {
         EXPECT_EQ(copyError(source, target), "") << source.toStdString();
-        EXPECT_EQ(inodeOf(target), before) << source.toStdString() << ": replaced";
+        EXPECT_EQ(fileInode(target), before) << source.toStdString() << ": replaced";
         EXPECT_EQ(readBytes(target), "in place");
         EXPECT_EQ(fileMode(target), 0644u);
     }
@@ -204,7 +197,7 @@ TEST_F(FileCopy, NeverWritesThroughWhatLiesAtTheTargetName)
 {
     const QString source = from.file("photo.bmp");
     ASSERT_TRUE(writeBytes(source, "new picture"));
-    const ino_t sourceInode = inodeOf(source);
+    const ino_t sourceInode = fileInode(source);
     const mode_t sourceMode = fileMode(source);
     const QString precious = from.file("precious");
     ASSERT_TRUE(writeBytes(precious, "keep me"));
@@ -227,7 +220,7 @@ TEST_F(FileCopy, NeverWritesThroughWhatLiesAtTheTargetName)
         EXPECT_EQ(QFileInfo(target).symLinkTarget(), c.pointsTo) << c.what;
         EXPECT_EQ(readBytes(precious), "keep me") << c.what;
         EXPECT_EQ(readBytes(source), "new picture") << c.what;
-        EXPECT_EQ(inodeOf(source), sourceInode) << c.what;
+        EXPECT_EQ(fileInode(source), sourceInode) << c.what;
         EXPECT_EQ(fileMode(source), sourceMode) << c.what;
     }
 
