@@ -54,7 +54,8 @@ void ShellOpen(const QString& target)
         return;
     }
     const QFileInfo info(target);
-    const QUrl url = info.isFile() ? QUrl::fromLocalFile(info.absoluteFilePath()) : QUrl::fromUserInput(target);
+    const QUrl url
+        = info.isFile() ? QUrl::fromLocalFile(info.absoluteFilePath()) : QUrl::fromUserInput(target);
     QDesktopServices::openUrl(url);
 }
 

@@ -8,14 +8,14 @@
 // message are joined by a single carriage return (character 13); the box
 // shows each one as a line break.
 enum class MsgKind {
-    Warning,      // "Avertissement", exclamation icon
-    Information,  // "Information", information icon
+    Warning, // "Avertissement", exclamation icon
+    Information, // "Information", information icon
     Confirmation, // "Confirmation", question icon
-    Error,        // "Kaldrino", stop icon (the default error display)
+    Error, // "Kaldrino", stop icon (the default error display)
 };
 
 enum class MsgButtons {
-    Ok,    // "OK" answers Enter and Escape
+    Ok, // "OK" answers Enter and Escape
     YesNo, // "&Oui" is the default, "&Non" answers Escape
 };
 

@@ -68,8 +68,8 @@ int ExecModal(QDialog& dialog)
     modals.emplace_back(&dialog);
     const int result = dialog.exec();
     modals.erase(std::remove_if(modals.begin(), modals.end(),
-                                [&](const QPointer<QDialog>& p) { return p.isNull() || p == &dialog; }),
-                 modals.end());
+                     [&](const QPointer<QDialog>& p) { return p.isNull() || p == &dialog; }),
+        modals.end());
     return s_requested ? int(QDialog::Rejected) : result;
 }
 

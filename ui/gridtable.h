@@ -8,7 +8,10 @@ class StringGrid;
 // Windows-1252 bytes and come back as Unicode.
 class GridTable : public TableAccess {
 public:
-    explicit GridTable(StringGrid& grid) : m_grid(grid) {}
+    explicit GridTable(StringGrid& grid)
+        : m_grid(grid)
+    {
+    }
 
     int rowCount() const override;
     void setRowCount(int rows) override;

@@ -8,7 +8,10 @@
 // before each draw; a draw below n is seed * n / 2^32.
 class DecoyRandom {
 public:
-    explicit DecoyRandom(std::uint32_t seed) : m_seed(seed) {}
+    explicit DecoyRandom(std::uint32_t seed)
+        : m_seed(seed)
+    {
+    }
     std::uint32_t below(std::uint32_t n);
     std::uint32_t seed() const { return m_seed; }
 

@@ -7,7 +7,10 @@
 // application's error box. Messages are UTF-8.
 class KaldrinoError : public std::exception {
 public:
-    explicit KaldrinoError(std::string message) : m_message(std::move(message)) {}
+    explicit KaldrinoError(std::string message)
+        : m_message(std::move(message))
+    {
+    }
     const char* what() const noexcept override { return m_message.c_str(); }
     const std::string& message() const noexcept { return m_message; }
 

@@ -556,7 +556,7 @@ TEST_F(GridFixture, EditorRefusesCharactersTheFilterRejects)
     key(Qt::Key_End);
     type("x2x");
     EXPECT_EQ(grid->cell(0, 1), "x12");
-    grid->setCell(0, 1, "xy");  // the program changes the cell being edited
+    grid->setCell(0, 1, "xy"); // the program changes the cell being edited
     key(Qt::Key_End);
     type("xz");
     key(Qt::Key_Return);

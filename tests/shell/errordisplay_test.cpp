@@ -27,7 +27,7 @@ TEST(ErrorBoxText, AppendsAFullStopOnlyAfterACharacterAboveIt)
         { u"Accès refusé.", u"Accès refusé." },
         { u"Erreur JPEG #42", u"Erreur JPEG #42." },
         { u"Impossible d'écrire dans /tmp/", u"Impossible d'écrire dans /tmp/." }, // '/' is just above '.'
-        { u"trait-", u"trait-" },                                                  // '-' is just below
+        { u"trait-", u"trait-" }, // '-' is just below
         { u"fin!", u"fin!" },
         { u"parenthèse)", u"parenthèse)" },
         { u"espace ", u"espace " },

@@ -72,13 +72,18 @@ TEST(MessageDlg, RealBoxesShowTheirKindAndAnswerKeysAndTheCloseBox)
         QMessageBox::Icon icon;
     };
     const Case cases[] = {
-        { MsgKind::Information, MsgButtons::Ok, Act::Escape, MsgResult::Ok, "Information", QMessageBox::Information },
-        { MsgKind::Warning, MsgButtons::Ok, Act::Enter, MsgResult::Ok, "Avertissement", QMessageBox::Warning },
-        { MsgKind::Error, MsgButtons::Ok, Act::CloseBox, MsgResult::Cancel, "Kaldrino", QMessageBox::Critical },
-        { MsgKind::Confirmation, MsgButtons::YesNo, Act::Enter, MsgResult::Yes, "Confirmation", QMessageBox::Question },
-        { MsgKind::Confirmation, MsgButtons::YesNo, Act::Escape, MsgResult::No, "Confirmation", QMessageBox::Question },
+        { MsgKind::Information, MsgButtons::Ok, Act::Escape, MsgResult::Ok, "Information",
+            QMessageBox::Information },
+        { MsgKind::Warning, MsgButtons::Ok, Act::Enter, MsgResult::Ok, "Avertissement",
+            QMessageBox::Warning },
+        { MsgKind::Error, MsgButtons::Ok, Act::CloseBox, MsgResult::Cancel, "Kaldrino",
+            QMessageBox::Critical },
+        { MsgKind::Confirmation, MsgButtons::YesNo, Act::Enter, MsgResult::Yes, "Confirmation",
+            QMessageBox::Question },
+        { MsgKind::Confirmation, MsgButtons::YesNo, Act::Escape, MsgResult::No, "Confirmation",
+            QMessageBox::Question },
         { MsgKind::Confirmation, MsgButtons::YesNo, Act::CloseBox, MsgResult::Cancel, "Confirmation",
-          QMessageBox::Question },
+            QMessageBox::Question },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption.toStdString() + " act " + std::to_string(int(c.act)));
@@ -105,10 +110,11 @@ TEST(MessageDlg, CarriageReturnsShowAsLineBreaksAndLongLinesWrap)
     const QString longLine = QStringLiteral("mot ").repeated(150);
     SeenBox seen;
     showAndAct(QStringLiteral("Kaldrino\r\rPour pouvoir accèder\rfaites <b>vos</b> clics.\r") + longLine,
-               MsgKind::Information, MsgButtons::Ok, Act::Enter, seen);
+        MsgKind::Information, MsgButtons::Ok, Act::Enter, seen);
 
     ASSERT_TRUE(seen.seen);
-    EXPECT_EQ(seen.text, QStringLiteral("Kaldrino\n\nPour pouvoir accèder\nfaites <b>vos</b> clics.\n") + longLine);
+    EXPECT_EQ(
+        seen.text, QStringLiteral("Kaldrino\n\nPour pouvoir accèder\nfaites <b>vos</b> clics.\n") + longLine);
     EXPECT_TRUE(seen.wordWrap);
     EXPECT_LT(seen.width, 800);
 }
@@ -120,7 +126,8 @@ TEST(MessageDlg, TheSeamAnswersWithoutShowingABox)
         asked.push_back(record);
         return MsgResult::No;
     });
-    const MsgResult result = MessageDlg(QStringLiteral("Voulez-vous ?"), MsgKind::Confirmation, MsgButtons::YesNo);
+    const MsgResult result
+        = MessageDlg(QStringLiteral("Voulez-vous ?"), MsgKind::Confirmation, MsgButtons::YesNo);
     setMessageSeamForTesting(nullptr);
 
     EXPECT_EQ(result, MsgResult::No);

@@ -28,9 +28,8 @@ inline void whenModal(std::function<bool(QWidget*)> match, std::function<void(QW
     timer->start();
 }
 
-template <class T>
-void whenModal(std::function<void(T*)> act)
+template <class T> void whenModal(std::function<void(T*)> act)
 {
     whenModal([](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
-              [act](QWidget* w) { act(qobject_cast<T*>(w)); });
+        [act](QWidget* w) { act(qobject_cast<T*>(w)); });
 }

@@ -42,14 +42,14 @@ TEST_F(Termination, ClosesTheOpenDialogAndBoxAndEndsTheMainLoop)
         // Inside the dialog's modal loop, a confirmation box; inside the
         // box's loop, the request to terminate.
         whenModal([&](QWidget* w) { return w == &dialog; },
-                  [&](QWidget*) {
-                      whenModal<QMessageBox>([&](QMessageBox*) {
-                          boxWasUp = true;
-                          RequestTermination();
-                      });
-                      boxResult = MessageDlg(QStringLiteral("Quitter ?"), MsgKind::Confirmation, MsgButtons::YesNo);
-                      dialogStillUpAfterBox = dialog.isVisible();
-                  });
+            [&](QWidget*) {
+                whenModal<QMessageBox>([&](QMessageBox*) {
+                    boxWasUp = true;
+                    RequestTermination();
+                });
+                boxResult = MessageDlg(QStringLiteral("Quitter ?"), MsgKind::Confirmation, MsgButtons::YesNo);
+                dialogStillUpAfterBox = dialog.isVisible();
+            });
         dialogResult = ExecModal(dialog);
     });
     armWatchdog(mainLoop);
@@ -77,7 +77,8 @@ TEST_F(Termination, WindowsOpenedAfterTheRequestCloseAtOnce)
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(ExecModal(dialog), QDialog::Rejected);
-    EXPECT_EQ(MessageDlg(QStringLiteral("Accès refusé."), MsgKind::Warning, MsgButtons::Ok), MsgResult::Cancel);
+    EXPECT_EQ(
+        MessageDlg(QStringLiteral("Accès refusé."), MsgKind::Warning, MsgButtons::Ok), MsgResult::Cancel);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_FALSE(accepted);
 }
@@ -101,10 +102,10 @@ TEST_F(Termination, ExecModalIsTheRealModalLoopOtherwise)
     QDialog dialog;
     bool wasModal = false;
     whenModal([&](QWidget* w) { return w == &dialog; },
-              [&](QWidget*) {
-                  wasModal = dialog.isModal();
-                  dialog.accept();
-              });
+        [&](QWidget*) {
+            wasModal = dialog.isModal();
+            dialog.accept();
+        });
     EXPECT_EQ(ExecModal(dialog), QDialog::Accepted);
     EXPECT_TRUE(wasModal);
     EXPECT_FALSE(TerminationRequested());

@@ -29,7 +29,8 @@ TEST(UrlLabelTarget, PrefersTheUrlAndIgnoresBlanksAndControls)
         { "", "", "" },
     };
     for (const TargetCase& c : cases)
-        EXPECT_EQ(UrlLabelTarget(c.url, c.caption), c.expected) << c.url.toStdString() << " / " << c.caption.toStdString();
+        EXPECT_EQ(UrlLabelTarget(c.url, c.caption), c.expected)
+            << c.url.toStdString() << " / " << c.caption.toStdString();
 }
 
 class UrlLabelTest : public ::testing::Test {

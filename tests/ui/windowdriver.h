@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -49,15 +49,17 @@ inline void clickCell(StringGrid& grid, int column, int row)
 inline void clickHeader(StringGrid& grid, int column)
 {
     QHeaderView* header = grid.horizontalHeader();
-    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+    const QPoint at(
+        header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
 inline void turnWheel(StringGrid& grid, int steps)
 {
     const QPoint at = grid.viewport()->rect().center();
-    QWheelEvent wheel(at, grid.viewport()->mapToGlobal(at), QPoint(), QPoint(0, steps * QWheelEvent::DefaultDeltasPerStep),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(at, grid.viewport()->mapToGlobal(at), QPoint(),
+        QPoint(0, steps * QWheelEvent::DefaultDeltasPerStep), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+        false);
     QApplication::sendEvent(grid.viewport(), &wheel);
 }
 

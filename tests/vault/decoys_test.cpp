@@ -3,12 +3,12 @@
 #include "decoys.h"
 #include "encryptdecrypt.h"
 #include "fileio.h"
+#include "filetestutil.h"
 #include "inifile.h"
 #include "profilefile.h"
 #include "tempdir.h"
 #include "textconv.h"
 #include "vaultlayout.h"
-#include "filetestutil.h"
 
 namespace {
 

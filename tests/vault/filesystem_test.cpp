@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "filesystem.h"
+#include "filetestutil.h"
 #include "tempdir.h"
 #include "vaultlayout.h"
-#include "filetestutil.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 
 #include "fileio.h"
+#include "filetestutil.h"
 #include "inifile.h"
 #include "kaldrinoerror.h"
 #include "profilefile.h"
 #include "tempdir.h"
-#include "filetestutil.h"
 
 namespace {
 
