@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain and build
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   # libraries
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n
   libqt6svg6 qt6-qpa-plugins libgl-dev

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the unit, widget
-# and whole-program tests, then the unit and widget tests again in an
-# address+undefined sanitizer build, then a short run of each fuzzer.
+# Installs what is missing, checks the sources' formatting, builds, and runs
+# every test: the unit, widget and whole-program tests, then the unit and
+# widget tests again in an address+undefined sanitizer build, then a short
+# run of each fuzzer.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -9,6 +10,10 @@ cd "$root"
 bash scripts/install-deps.sh
 
 jobs=$(nproc)
+
+echo "== formatting"
+# Every C++ source of the project as the committed .clang-format lays it out.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 echo "== build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
