@@ -34,10 +34,18 @@ void exitOnError(j_common_ptr info)
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
-// Warnings are not errors; the end of the data is noted.
+// Warnings are not errors; the end of the data is noted. Data that runs
+// into a marker ends the same way when the scan has no restart markers:
+// nothing can then start the decoding again, and every block after it
+// decodes as zeros.
 void noteWarning(j_common_ptr info, int level)
 {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+    if (level >= 0)
+        return;
+    const int code = info->err->msg_code;
+    const bool hitMarker = code == JWRN_HIT_MARKER && info->is_decompressor
+        && reinterpret_cast<j_decompress_ptr>(info)->restart_interval == 0;
+    if (code == JWRN_JPEG_EOF || hitMarker)
         reinterpret_cast<ErrorManager*>(info->err)->dataEnded = true;
 }
 
