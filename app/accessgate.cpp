@@ -98,8 +98,8 @@ bool askForTheSecret(MainFormFields& fields, TGraphPass& graphPass, TShowGraph& 
 
     switch (DecideGate(vaultExists, !picturePath.isEmpty(), hasSecret)) {
     case GateBranch::AskBeforeErasing:
-        if (MessageDlg(
-                MissingPictureQuestion(fields.AppDir, pictureName), MsgKind::Confirmation, MsgButtons::YesNo)
+        if (MessageDlg(MissingPictureQuestion(fields.AppDir, pictureName), MsgKind::Confirmation,
+                MsgButtons::YesNoDefaultNo)
             != MsgResult::Yes)
             return false;
         eraseSecretSection(fields.IniPath);

@@ -91,7 +91,7 @@ MsgResult MessageDlg(const QString& text, MsgKind kind, MsgButtons buttons)
     } else {
         yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
         no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        box.setDefaultButton(buttons == MsgButtons::YesNoDefaultNo ? no : yes);
         box.setEscapeButton(no);
     }
 

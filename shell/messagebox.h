@@ -17,6 +17,10 @@ enum class MsgKind {
 enum class MsgButtons {
     Ok, // "OK" answers Enter and Escape
     YesNo, // "&Oui" is the default, "&Non" answers Escape
+    // The same two buttons for a question whose "&Oui" cannot be undone:
+    // "&Non" answers both Enter and Escape, so that only a deliberate
+    // "&Oui" goes ahead.
+    YesNoDefaultNo,
 };
 
 enum class MsgResult { Ok, Yes, No, Cancel };

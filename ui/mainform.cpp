@@ -258,7 +258,7 @@ bool TMainForm::saveBeforeClosing()
     } catch (const std::exception& error) {
         ShowException(error);
     }
-    return MessageDlg(CloseWithoutSavingQuestion(), MsgKind::Confirmation, MsgButtons::YesNo)
+    return MessageDlg(CloseWithoutSavingQuestion(), MsgKind::Confirmation, MsgButtons::YesNoDefaultNo)
         == MsgResult::Yes;
 }
 

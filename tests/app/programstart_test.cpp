@@ -241,7 +241,7 @@ TEST_F(ProgramStartTest, AMissingPictureErasesTheSecretOnlyOnYes)
         EXPECT_EQ(
             messages[0].text.toStdString(), (c.nameStored ? deletedQuestion : unnamedQuestion).toStdString());
         EXPECT_EQ(messages[0].kind, MsgKind::Confirmation);
-        EXPECT_EQ(messages[0].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(messages[0].buttons, MsgButtons::YesNoDefaultNo);
         if (c.answer == MsgResult::Yes) {
             EXPECT_TRUE(erasedBeforeSetup);
             expectOpenWindow(kSample);

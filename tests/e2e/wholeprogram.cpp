@@ -68,12 +68,12 @@ void WholeProgram::shot(const QString& step)
         QStringLiteral("%1/%2-%3.png").arg(m_artifacts).arg(++m_shots, 2, 10, QLatin1Char('0')).arg(step));
 }
 
-void WholeProgram::answerMessage(const QString& caption, const QString& step)
+void WholeProgram::answerMessage(const QString& caption, const QString& step, const QString& keys)
 {
     const QString box = m_display->waitForWindow(caption);
     shot(step);
     m_display->focus(box);
-    m_display->key(QStringLiteral("Return"));
+    m_display->key(keys);
     m_display->waitUntilGone(box);
 }
 

@@ -63,8 +63,9 @@ protected:
     void shot(const QString& step);
 
     // A message box of that caption: looked at, then answered with Enter
-    // (its default button).
-    void answerMessage(const QString& caption, const QString& step);
+    // (its default button) or the keys given ("alt+o" presses "&Oui").
+    void answerMessage(
+        const QString& caption, const QString& step, const QString& keys = QStringLiteral("Return"));
     // The click-secret screen: the clicks, in screen pixels, then Escape.
     void clickSecret(const std::vector<QPoint>& clicks, const QString& step);
     // Clicks a control of a window found by its caption.

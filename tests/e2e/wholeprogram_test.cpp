@@ -127,9 +127,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, RefusedRun,
     [](const ::testing::TestParamInfo<WrongClicks>& info) { return std::string(info.param.name); });
 
 // The picture named in the vault is gone: once the user agrees ("&Oui",
-// the default button), the secret section, table included, is erased and
-// the setup dialog opens; "Quitter" then ends the program without a
-// refusal box left waiting.
+// pressed on purpose: "&Non" is the default), the secret section, table
+// included, is erased and the setup dialog opens; "Quitter" then ends the
+// program without a refusal box left waiting.
 TEST_F(WholeProgram, MissingPictureErasesTheSecretAndOpensTheSetup)
 {
     startDisplay(QSize(1024, 768));
@@ -137,7 +137,7 @@ TEST_F(WholeProgram, MissingPictureErasesTheSecretAndOpensTheSetup)
     ASSERT_TRUE(readVault(vaultFile()).hasSecret);
 
     startProgram();
-    answerMessage(kConfirmation, QStringLiteral("missing-picture-question"));
+    answerMessage(kConfirmation, QStringLiteral("missing-picture-question"), QStringLiteral("alt+o"));
     const QString dialog = display().waitForWindow(kSetup, std::chrono::seconds(30));
     shot(QStringLiteral("setup-dialog"));
     EXPECT_TRUE(display().windowsNamed(kInformation).isEmpty()) << "a message came before the setup dialog";

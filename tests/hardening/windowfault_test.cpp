@@ -303,7 +303,7 @@ TEST_F(SingleFault, TheUserMayCloseWithoutSaving)
                            "modifications faites depuis le dernier enregistrement seront perdues.\r\r"
                            "Voulez-vous fermer Kaldrino sans enregistrer ?"));
         EXPECT_EQ(messages[1].kind, MsgKind::Confirmation);
-        EXPECT_EQ(messages[1].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(messages[1].buttons, MsgButtons::YesNoDefaultNo);
         EXPECT_EQ(readBytes(iniPath), before) << "the vault changed";
     }
 }

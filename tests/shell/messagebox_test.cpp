@@ -84,6 +84,13 @@ TEST(MessageDlg, RealBoxesShowTheirKindAndAnswerKeysAndTheCloseBox)
             QMessageBox::Question },
         { MsgKind::Confirmation, MsgButtons::YesNo, Act::CloseBox, MsgResult::Cancel, "Confirmation",
             QMessageBox::Question },
+        // A question that cannot be undone: Enter does not say yes.
+        { MsgKind::Confirmation, MsgButtons::YesNoDefaultNo, Act::Enter, MsgResult::No, "Confirmation",
+            QMessageBox::Question },
+        { MsgKind::Confirmation, MsgButtons::YesNoDefaultNo, Act::Escape, MsgResult::No, "Confirmation",
+            QMessageBox::Question },
+        { MsgKind::Confirmation, MsgButtons::YesNoDefaultNo, Act::CloseBox, MsgResult::Cancel, "Confirmation",
+            QMessageBox::Question },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption.toStdString() + " act " + std::to_string(int(c.act)));
@@ -99,7 +106,7 @@ TEST(MessageDlg, RealBoxesShowTheirKindAndAnswerKeysAndTheCloseBox)
             EXPECT_EQ(seen.defaultButton, "OK");
         } else {
             EXPECT_EQ(seen.buttons, (QStringList { "&Non", "&Oui" }));
-            EXPECT_EQ(seen.defaultButton, "&Oui");
+            EXPECT_EQ(seen.defaultButton, c.buttons == MsgButtons::YesNo ? "&Oui" : "&Non");
         }
     }
 }
