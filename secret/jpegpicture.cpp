@@ -108,9 +108,9 @@ public:
         jpeg_start_decompress(&m_info);
         // A file of one sequential scan with Huffman coding is read as its
         // rows are asked for; past the end of its data every block decodes
-        // as zeros, a flat grey.
-        m_zerosAfterEnd = !m_error.dataEnded && !m_info.progressive_mode && !m_info.arith_code
-            && !jpeg_has_multiple_scans(&m_info);
+        // as zeros, a flat grey, also when the data ended before the scan's
+        // first block.
+        m_zerosAfterEnd = !m_info.progressive_mode && !m_info.arith_code && !jpeg_has_multiple_scans(&m_info);
         return true;
     }
 

@@ -183,8 +183,20 @@ TEST(DrawPicture, JpegCutShortShowsWhatDecodingEveryRowShows)
     QFile file(fixturePath("truncated.jpg"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray cut = file.readAll();
-    for (const QByteArray& bytes : { cut, cut + QByteArray("\xFF\xD9", 2) }) {
-        SCOPED_TRACE(bytes.endsWith("\xFF\xD9") ? "ended by a marker" : "ended with the file");
+    // The same file ended right after its scan header: no block has data.
+    const qsizetype scan = cut.indexOf("\xFF\xDA");
+    ASSERT_GT(scan, 0);
+    const QByteArray noBlocks = cut.left(scan + 2 + (uchar(cut[scan + 2]) << 8 | uchar(cut[scan + 3])));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } files[] = {
+        { "ended with the file", cut },
+        { "ended by a marker", cut + QByteArray("\xFF\xD9", 2) },
+        { "ended before the first block", noBlocks },
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
         const JpegPicture picture(bytes);
         for (const QSize size : { QSize(256, 192), QSize(64, 48), QSize(200, 150), QSize(31, 190),
                  QSize(1, 1), QSize(300, 100), QSize(512, 384) }) {
