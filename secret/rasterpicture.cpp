@@ -22,7 +22,14 @@ quint32 littleEndian(const QByteArray& bytes, int at, int size)
 bool pixelDataCut(QIODevice& file)
 {
     const QByteArray header = file.peek(34);
-    if (header.size() < 34 || !header.startsWith("BM"))
+    if (!header.startsWith("BM"))
+        return false;
+    // A file too short for the header it declares: the reader would take
+    // whatever it finds for the picture's size and set aside memory for
+    // it (up to a gigabyte) before finding nothing to decode.
+    if (header.size() < 18 || file.size() < qint64(14) + littleEndian(header, 14, 4))
+        return true;
+    if (header.size() < 34)
         return false;
     const qint64 offset = littleEndian(header, 10, 4);
     qint64 width, height, bitsPerPixel, compression = 0;

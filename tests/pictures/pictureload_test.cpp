@@ -158,6 +158,9 @@ TEST(LoadPicture, InvalidContentsGiveTheirFormatsMessage)
         { "truncated.bmp", nullptr, "Image bitmap incorrecte" },
         // Declares 100000 x 100000 pixels: refused, not allocated.
         { "huge.bmp", nullptr, "Image bitmap incorrecte" },
+        // 27 bytes, too short for the header it declares (found by fuzzing:
+        // the reader made a picture of a gigabyte from it).
+        { "header-cut-huge.bmp", nullptr, "Image bitmap incorrecte" },
         { "damaged.ico", nullptr, "Image icône incorrecte" },
         // Unlike a bitmap, an empty icon is no picture.
         { "empty.bmp", "vide.ico", "Image icône incorrecte" },
