@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QPen>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -66,6 +67,31 @@ QBrush makeBrush(const LogBrush& b, const QTransform& drawToPixels)
     default:
         return QBrush(b.colour);
     }
+}
+
+// Qt's rasteriser walks every pixel along a filled shape's edges, shown or
+// not, so a fill or a wide solid stroke reaching millions of pixels past the
+// picture (metafile coordinates go up to 2^31) takes seconds. Such an area
+// is cut to the part that can show, the visible box (in device pixels)
+// enlarged on every side: returns that box in path units, or nothing for
+// shapes that stay near the picture. penWidth is in path units. Dashed and
+// one-pixel pens are left to Qt, which already draws only what can show.
+std::optional<QPainterPath> farReachingView(
+    const QPainterPath& path, const QTransform& pathToDevice, double penWidth, const QRectF& visible)
+{
+    const double margin = std::max({ visible.width(), visible.height(), 16.0 });
+    const QRectF near = visible.adjusted(-margin, -margin, margin, margin);
+    const double reach = penWidth * areaScale(pathToDevice) * 2;
+    if (near.contains(pathToDevice.mapRect(path.controlPointRect()).adjusted(-reach, -reach, reach, reach)))
+        return std::nullopt;
+    bool invertible = false;
+    const QTransform deviceToPath = pathToDevice.inverted(&invertible);
+    if (!invertible)
+        return std::nullopt;
+    QPainterPath view;
+    view.addPolygon(deviceToPath.map(QPolygonF(near)));
+    view.closeSubpath();
+    return view;
 }
 
 // QPen refuses widths from 32768 up.
@@ -290,23 +316,30 @@ void GdiDevice::paint(const QPainterPath& path, const QTransform& pathToTarget, 
     if (composition && m_painter->paintEngine()->hasFeature(QPaintEngine::RasterOpModes))
         m_painter->setCompositionMode(*composition);
     const QTransform full = pathToTarget * m_base;
+    const bool drawsPen = stroke && (m_state.pen.style & gdi::PenStyleMask) != gdi::PenNull;
+    const auto [pen, width] = makePen(m_state.pen, penUnitsPerPathUnit, areaScale(full));
+    const std::optional<QPainterPath> view
+        = farReachingView(path, full, drawsPen ? width : 0, m_base.mapRect(m_frameClip.boundingRect()));
     if (brush && brush->style != gdi::BrushNull)
-        m_painter->fillPath(path, makeBrush(*brush, full));
-    if (stroke && (m_state.pen.style & gdi::PenStyleMask) != gdi::PenNull) {
-        const auto [pen, width] = makePen(m_state.pen, penUnitsPerPathUnit, areaScale(full));
-        if (width == 0) {
-            // A one-pixel line on pixel edges would smear over two rows; GDI
-            // draws it on the row of its coordinates.
-            m_painter->setTransform(full * QTransform::fromTranslate(0.5, 0.5));
-            m_painter->strokePath(path, pen);
-        } else if (width <= MaxPenWidth) {
-            m_painter->strokePath(path, pen);
-        } else {
-            // Wider than QPen takes in these units: stroke in larger ones.
-            const double k = width / MaxPenWidth;
-            m_painter->setTransform(QTransform::fromScale(k, k) * full);
-            m_painter->strokePath(QTransform::fromScale(1 / k, 1 / k).map(path), pen);
-        }
+        m_painter->fillPath(view ? path.intersected(*view) : path, makeBrush(*brush, full));
+    if (!drawsPen)
+        return;
+    if (view && width > 0 && pen.style() == Qt::SolidLine) {
+        QPainterPathStroker outline(pen);
+        outline.setWidth(width);
+        m_painter->fillPath(outline.createStroke(path).intersected(*view), pen.brush());
+    } else if (width == 0) {
+        // A one-pixel line on pixel edges would smear over two rows; GDI
+        // draws it on the row of its coordinates.
+        m_painter->setTransform(full * QTransform::fromTranslate(0.5, 0.5));
+        m_painter->strokePath(path, pen);
+    } else if (width <= MaxPenWidth) {
+        m_painter->strokePath(path, pen);
+    } else {
+        // Wider than QPen takes in these units: stroke in larger ones.
+        const double k = width / MaxPenWidth;
+        m_painter->setTransform(QTransform::fromScale(k, k) * full);
+        m_painter->strokePath(QTransform::fromScale(1 / k, 1 / k).map(path), pen);
     }
 }
 

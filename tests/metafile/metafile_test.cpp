@@ -372,6 +372,117 @@ TEST(MetafileDraw, TextIsDrawnFromItsReferencePoint)
     EXPECT_GE(turned.left(), 214);
 }
 
+// A small EMF written record by record: a 240 x 192 pixel picture.
+class EmfWriter {
+public:
+    EmfWriter()
+    {
+        // bounds, frame (0.01 mm), " EMF", version, sizes filled by bytes(),
+        // two handles, a 1920 x 1080 pixel, 508 x 286 mm reference device.
+        record(1,
+            { 0, 0, 239, 191, 0, 0, 6350, 5080, 0x464D4520, 0x10000, 0, 0, 3, 0, 0, 0, 1920, 1080, 508, 286,
+                0, 0, 0, 508000, 286000 });
+    }
+    void record(std::uint32_t type, std::initializer_list<std::int64_t> fields)
+    {
+        const qsizetype at = m_bytes.size();
+        m_bytes.resize(at + 8 + 4 * qsizetype(fields.size()));
+        writeLe32(m_bytes, at, type);
+        writeLe32(m_bytes, at + 4, std::uint32_t(8 + 4 * fields.size()));
+        qsizetype field = at + 8;
+        for (std::int64_t value : fields) {
+            writeLe32(m_bytes, field, std::uint32_t(value));
+            field += 4;
+        }
+        ++m_records;
+    }
+    void pen(std::uint32_t style, int width, QRgb colour)
+    {
+        record(38, { 1, style, width, 0, colourRef(colour) }); // CREATEPEN
+        record(37, { 1 }); // SELECTOBJECT
+    }
+    void brush(QRgb colour)
+    {
+        record(39, { 2, 0, colourRef(colour), 0 }); // CREATEBRUSHINDIRECT, solid
+        record(37, { 2 });
+    }
+    // POLYGON (3), POLYBEZIERTO (5), POLYLINETO (6): bounds, count, points.
+    void points(std::uint32_t type, const QList<QPoint>& points)
+    {
+        std::vector<std::int64_t> fields { 0, 0, 0, 0, points.size() };
+        for (QPoint p : points) {
+            fields.push_back(p.x());
+            fields.push_back(p.y());
+        }
+        const qsizetype at = m_bytes.size();
+        record(type, {});
+        for (std::int64_t value : fields) {
+            m_bytes.resize(m_bytes.size() + 4);
+            writeLe32(m_bytes, m_bytes.size() - 4, std::uint32_t(value));
+        }
+        writeLe32(m_bytes, at + 4, std::uint32_t(m_bytes.size() - at));
+    }
+    QByteArray bytes()
+    {
+        QByteArray done = m_bytes;
+        const qsizetype at = done.size();
+        done.resize(at + 20);
+        for (auto [offset, value] : { std::pair { 0, 14 }, { 4, 20 }, { 8, 0 }, { 12, 16 }, { 16, 20 } })
+            writeLe32(done, at + offset, std::uint32_t(value)); // EOF
+        writeLe32(done, 48, std::uint32_t(done.size()));
+        writeLe32(done, 52, std::uint32_t(m_records + 1));
+        return done;
+    }
+
+private:
+    static std::int64_t colourRef(QRgb c) { return qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16); }
+    QByteArray m_bytes;
+    int m_records = 0;
+};
+
+TEST(MetafileDraw, ShapesReachingFarBeyondThePictureShowTheirVisiblePart)
+{
+    // Each shape runs from inside the picture to x = 8,000,000, far past
+    // its right edge, or only to x = 400, just past it: both must show the
+    // same pixels, at the natural size and fitted smaller.
+    constexpr std::uint32_t Solid = 0;
+    struct Case {
+        const char* what;
+        std::function<void(EmfWriter&, int farX)> draw;
+    };
+    const Case cases[] = {
+        { "a wide line",
+            [](EmfWriter& emf, int farX) {
+                emf.pen(Solid, 20, qRgb(0, 0, 255));
+                emf.record(27, { 20, 100 }); // MOVETOEX
+                emf.record(54, { farX, 100 }); // LINETO
+            } },
+        { "a wide line that leaves the picture and comes back",
+            [](EmfWriter& emf, int farX) {
+                emf.pen(Solid, 8, qRgb(255, 0, 0));
+                emf.record(27, { 10, 40 });
+                emf.points(6, { QPoint(farX, 40), QPoint(farX, 70), QPoint(15, 70) });
+            } },
+        { "a filled rectangle and its thin outline",
+            [](EmfWriter& emf, int farX) {
+                emf.brush(qRgb(0, 160, 0));
+                emf.points(3, { QPoint(30, 120), QPoint(farX, 120), QPoint(farX, 180), QPoint(30, 180) });
+            } },
+    };
+    for (const Case& c : cases) {
+        EmfWriter far, near;
+        c.draw(far, 8000000);
+        c.draw(near, 400);
+        const PicturePtr farPicture = LoadMetafile(far.bytes());
+        const PicturePtr nearPicture = LoadMetafile(near.bytes());
+        for (QSize size : { QSize(240, 192), QSize(64, 48) }) {
+            const QImage shown = render(*farPicture, size);
+            EXPECT_EQ(shown, render(*nearPicture, size)) << c.what << " at " << size.width() << " pixels";
+            EXPECT_NE(shown, render(*LoadMetafile(EmfWriter().bytes()), size)) << c.what << ": nothing drawn";
+        }
+    }
+}
+
 TEST(MetafileDraw, RepeatedDrawsAreIdentical)
 {
     // Bitmaps are decoded once and kept; later draws, also after one at
