@@ -2,6 +2,8 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 
 #include "fileio.h"
 #include "jpegpicture.h"
@@ -49,4 +51,13 @@ PicturePtr LoadPictureFile(const QString& path)
         return std::make_shared<JpegPicture>(std::move(bytes));
     }
     Q_UNREACHABLE();
+}
+
+PicturePtr LoadShowablePicture(const QString& path)
+{
+    PicturePtr picture = LoadPictureFile(path);
+    QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&probe);
+    picture->draw(painter, probe.rect());
+    return picture;
 }

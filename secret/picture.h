@@ -43,3 +43,8 @@ constexpr long kMaxDecoderMemory = 1L << 30;
 // a regular file of at most 256 MiB cannot be opened. Throws
 // PictureError. The caller checks that the file exists first.
 PicturePtr LoadPictureFile(const QString& path);
+
+// Loads a picture and draws it once, small, so that a picture decoded only
+// when first drawn (a JPEG) fails here rather than later on the screen.
+// Throws PictureError.
+PicturePtr LoadShowablePicture(const QString& path);

@@ -72,12 +72,9 @@ void TPicturePanel::SelectionChanged(const QString& path)
     PicturePtr loaded;
     if (FileExists(path)) {
         try {
-            loaded = LoadPictureFile(path);
-            // A JPEG decodes on its first drawing; do it now, so that a damaged
-            // one counts as no picture here rather than failing in a repaint.
-            QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
-            QPainter painter(&probe);
-            loaded->draw(painter, probe.rect());
+            // A damaged JPEG counts as no picture here rather than failing
+            // in a repaint.
+            loaded = LoadShowablePicture(path);
         } catch (const std::exception&) {
             loaded.reset();
         }

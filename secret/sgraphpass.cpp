@@ -23,6 +23,7 @@
 #include "mainformfields.h"
 #include "messagebox.h"
 #include "mypicturesfolder.h"
+#include "picture.h"
 #include "picturechooser.h"
 #include "picturelocation.h"
 #include "picturename.h"
@@ -235,6 +236,20 @@ void TGraphPass::takePicture(const QString& chosen)
                        .arg(name),
             MsgKind::Warning, MsgButtons::Ok);
         return;
+    }
+    // A picture that cannot be shown would refuse every later start. What
+    // the copy refuses (not a file, too large) is left to it: it says why.
+    const QFileInfo source(chosen);
+    if (source.isFile() && source.size() <= vault::kMaxCopySize) {
+        try {
+            if (LoadShowablePicture(chosen)->naturalSize().isEmpty())
+                throw PictureError("Image vide");
+        } catch (const PictureError& error) {
+            MessageDlg(QStringLiteral("L'image %1 ne peut pas être affichée (%2). Choisissez-en une autre.")
+                           .arg(QDir::toNativeSeparators(chosen), QString::fromStdString(error.message())),
+                MsgKind::Warning, MsgButtons::Ok);
+            return;
+        }
     }
     // The copy lands before the vault names it: a name without its picture
     // would make the next start take the secret for lost.

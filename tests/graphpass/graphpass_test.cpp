@@ -447,6 +447,51 @@ TEST_F(GraphPassTest, AFailedCopyChangesNothingAndSaysWhy)
     }
 }
 
+// A picture that cannot be shown would refuse every later start: it is
+// refused before it is copied or named.
+TEST_F(GraphPassTest, APictureThatCannotBeShownIsRefusedBeforeItIsCopied)
+{
+    ASSERT_TRUE(writeBytes(app.file("old.bmp"), "old picture"));
+    writeConfig(vault::kImageKey, "old.bmp");
+    const std::string vaultBefore = readBytes(fields.IniPath);
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> write;
+        const char* reason; // the start of it
+    } cases[] = {
+        { "photo.jpg", [](const QString& path) { QFile::copy(fixturePath("picture.png"), path); },
+            "Erreur JPEG #" },
+        { "photo.bmp", [](const QString& path) { writeBytes(path, "BM not a bitmap at all"); },
+            "Image bitmap incorrecte" },
+        { "empty.bmp", [](const QString& path) { writeBytes(path, ""); }, "Image vide" },
+        { "drawing.wmf", [](const QString& path) { writeBytes(path, "not a metafile"); },
+            "MetaFichier incorrect" },
+        // A name that ends in a blank or stands between quotes has no
+        // picture's extension, here nor once stored.
+        { "photo.bmp ", [](const QString& path) { writeBitmap(path); },
+            "Extension de fichier graphique inconnue" },
+        { "'photo'", [](const QString& path) { writeBitmap(path); },
+            "Extension de fichier graphique inconnue" },
+    };
+    for (const auto& c : cases) {
+        const QString source = elsewhere.file(c.name);
+        c.write(source);
+        chosen = source;
+        messages.clear();
+
+        dialog.Button1Click();
+
+        ASSERT_EQ(messages.size(), 1u) << c.name;
+        const QString start = "L'image " + source + " ne peut pas être affichée (" + c.reason;
+        EXPECT_TRUE(messages[0].text.startsWith(start)) << messages[0].text.toStdString();
+        EXPECT_TRUE(messages[0].text.endsWith(QStringLiteral("). Choisissez-en une autre.")))
+            << messages[0].text.toStdString();
+        EXPECT_EQ(messages[0].kind, MsgKind::Warning) << c.name;
+        EXPECT_EQ(readBytes(fields.IniPath), vaultBefore) << c.name;
+        EXPECT_FALSE(QFile::exists(app.file(c.name))) << c.name;
+    }
+}
+
 // A picture named like one of the program's own files would replace it:
 // the vault, its lock, the executable... It is refused before anything is
 // written or copied.
@@ -524,9 +569,6 @@ TEST_F(GraphPassTest, NamesThatWouldNotReadBackAreStoredAndCopiedWithUnderscores
         { QStringLiteral("ligne\ncoupée.bmp"), QStringLiteral("ligne_coupée.bmp") },
         { QStringLiteral("tab\t\r.bmp"), QStringLiteral("tab__.bmp") },
         { QStringLiteral(" espace devant.bmp"), QStringLiteral("_espace devant.bmp") },
-        { QStringLiteral("espace derrière.bmp "), QStringLiteral("espace derrière.bmp_") },
-        { QStringLiteral("'entre guillemets'"), QStringLiteral("_entre guillemets'") },
-        { QStringLiteral("\"double\""), QStringLiteral("_double\"") },
         { QStringLiteral("l'été.bmp"), QStringLiteral("l'été.bmp") },
     };
     for (const auto& c : cases) {
