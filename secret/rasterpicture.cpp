@@ -2,10 +2,14 @@
 
 #include <QImageReader>
 #include <QPainter>
+#include <algorithm>
 
 #include "picturedrawing.h"
 
 namespace {
+
+// Below this many pixels a run-length bitmap may skip as much as it likes.
+constexpr qint64 kSmallPicturePixels = qint64(1) << 20;
 
 quint32 littleEndian(const QByteArray& bytes, int at, int size)
 {
@@ -17,8 +21,11 @@ quint32 littleEndian(const QByteArray& bytes, int at, int size)
 
 // Qt's reader stops quietly at the end of a short file and leaves the rest
 // of the image unset. An uncompressed bitmap must hold every row it declares
-// (the last one may lack its padding); compressed ones are left to the
-// reader.
+// (the last one may lack its padding). A run-length code paints at most 255
+// pixels in two bytes, and what its codes skip stays blank: a few bytes
+// could declare a picture of a gigabyte that takes seconds to decode and
+// shrink, so such a bitmap must hold data for most of its pixels. Other
+// compressions are left to the reader.
 bool pixelDataCut(QIODevice& file)
 {
     const QByteArray header = file.peek(34);
@@ -42,6 +49,11 @@ bool pixelDataCut(QIODevice& file)
         height = qAbs(qint64(qint32(littleEndian(header, 22, 4))));
         bitsPerPixel = littleEndian(header, 28, 2);
         compression = littleEndian(header, 30, 4);
+    }
+    const bool runLength = compression == 1 || compression == 2;
+    if (runLength && width > 0) {
+        const qint64 dataBytes = std::max<qint64>(file.size() - offset, 0);
+        return width * height > std::max<qint64>(kSmallPicturePixels, 256 * dataBytes);
     }
     const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
     if (!uncompressed || width <= 0 || height == 0)

@@ -100,6 +100,80 @@ TEST(LoadPicture, ALargePhotographBitmapLoads)
     }
 }
 
+// An 8-bit run-length bitmap, bottom row first, with a grey ramp palette.
+// Each row is painted in runs of at most 255 pixels of index 200 and ended
+// by its own code; paintedRows rows are painted, then the end-of-picture
+// code leaves the rest blank.
+QByteArray runLengthBitmap(quint32 width, quint32 height, quint32 paintedRows)
+{
+    QByteArray data;
+    for (quint32 row = 0; row < paintedRows; ++row) {
+        for (quint32 left = width; left > 0;) {
+            const quint32 run = std::min<quint32>(left, 255);
+            data.append(char(run)).append(char(200));
+            left -= run;
+        }
+        data.append(char(0)).append(char(0)); // end of row
+    }
+    data.append(char(0)).append(char(1)); // end of picture
+    QByteArray file;
+    const auto put = [&file](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file.append(char((value >> (8 * i)) & 0xff));
+    };
+    const quint32 offset = 14 + 40 + 256 * 4;
+    file.append("BM");
+    put(offset + quint32(data.size()), 4);
+    put(0, 4);
+    put(offset, 4);
+    for (quint32 value : { 40u, width, height })
+        put(value, 4);
+    put(1, 2);
+    put(8, 2);
+    for (quint32 value : { 1u /* RLE8 */, quint32(data.size()), 3780u, 3780u, 256u, 0u })
+        put(value, 4);
+    for (int i = 0; i < 256; ++i)
+        put(quint32(i) * 0x010101, 4);
+    return file + data;
+}
+
+TEST(LoadPicture, RunLengthBitmapsMustHoldMostOfTheirPixels)
+{
+    // A run paints at most 255 pixels in two bytes; what the codes skip
+    // stays blank. A few bytes declaring a huge picture would take seconds
+    // and a gigabyte to decode and shrink.
+    TestFolder folder;
+    const struct {
+        const char* what;
+        quint32 width, height, paintedRows;
+        bool loads;
+    } cases[] = {
+        { "small, every row painted", 64, 48, 48, true },
+        { "2 megapixels, every row painted", 2000, 1000, 1000, true },
+        { "a megapixel, all skipped", 1024, 1024, 0, true },
+        { "256 megapixels in a kilobyte", 16000, 16000, 0, false },
+        { "2 megapixels, a tenth painted", 2000, 1000, 100, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = folder.file("rle.bmp");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(runLengthBitmap(c.width, c.height, c.paintedRows));
+        file.close();
+        if (!c.loads) {
+            EXPECT_EQ(loadError(path), "Image bitmap incorrecte");
+            continue;
+        }
+        const PicturePtr picture = LoadPictureFile(path);
+        EXPECT_EQ(picture->naturalSize(), QSize(int(c.width), int(c.height)));
+        if (c.paintedRows > 0) {
+            const QImage image = drawn(*picture, QSize(8, 8), QRect(0, 0, 8, 8));
+            EXPECT_TRUE(colourNear(image, QPoint(4, 4), QColor(200, 200, 200), 2));
+        }
+    }
+}
+
 TEST(LoadPicture, FormatComesFromTheExtensionAlone)
 {
     TestFolder folder;
