@@ -66,7 +66,7 @@ void TitleBar::paintEvent(QPaintEvent* /*event*/)
         active ? palette().color(QPalette::Active, QPalette::Highlight)
                : palette().color(QPalette::Inactive, QPalette::Mid));
     painter.setPen(active ? palette().color(QPalette::Active, QPalette::HighlightedText)
-                          : palette().color(QPalette::Inactive, QPalette::Light));
+                          : palette().color(QPalette::Inactive, QPalette::WindowText));
     painter.drawText(captionRect(), Qt::AlignLeft | Qt::AlignVCenter, shownCaption());
 }
 

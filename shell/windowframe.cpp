@@ -90,7 +90,8 @@ void WindowFrame::placeParts()
     m_bar->raise();
     if (m_grip) {
         m_grip->resize(m_grip->sizeHint());
-        m_grip->move(m_window.width() - kBorder - m_grip->width(), m_window.height() - kBorder - m_grip->height());
+        m_grip->move(
+            m_window.width() - kBorder - m_grip->width(), m_window.height() - kBorder - m_grip->height());
         m_grip->raise();
     }
 }
@@ -108,11 +109,13 @@ bool WindowFrame::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::Paint: {
         // The border, before the window paints itself: nothing of the
-        // window's content lies over it.
-        const bool active = m_window.isActiveWindow();
+        // window's content lies over it. Darker than the bar, so that the
+        // bar reads as a band inside the frame.
+        const QPalette& colours = m_window.palette();
         QPainter painter(&m_window);
-        painter.setPen(active ? m_window.palette().color(QPalette::Active, QPalette::Highlight)
-                              : m_window.palette().color(QPalette::Inactive, QPalette::Mid));
+        painter.setPen(m_window.isActiveWindow()
+                ? colours.color(QPalette::Active, QPalette::Highlight).darker(150)
+                : colours.color(QPalette::Inactive, QPalette::Dark));
         painter.drawRect(m_window.rect().adjusted(0, 0, -1, -1));
         break;
     }
