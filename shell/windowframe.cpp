@@ -49,8 +49,13 @@ WindowFrame::WindowFrame(QWidget& window, TitleBarButtons buttons, FrameSizing s
 {
     setObjectName(QStringLiteral("WindowFrame"));
     // Qt's Wayland plugin chooses its decorations when the native window is
-    // made, so the flag must be there before.
-    m_window.setWindowFlag(Qt::FramelessWindowHint);
+    // made, so the flag must be there before. The hints for the platform's
+    // title bar go: with a customised frame that names a button, Qt would
+    // drop the frameless hint again.
+    const Qt::WindowFlags platformFrame = Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint
+        | Qt::WindowContextHelpButtonHint;
+    m_window.setWindowFlags((m_window.windowFlags() & ~platformFrame) | Qt::FramelessWindowHint);
     m_bar = new TitleBar(m_window, buttons == TitleBarButtons::Close);
     m_margins = QMargins(kBorder, kBorder + m_bar->height(), kBorder, kBorder);
     keepContentInClientArea();

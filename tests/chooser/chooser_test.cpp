@@ -389,6 +389,7 @@ TEST_F(PanelTest, PreviewWindowWithOurOwnTitleBarKeepsTheNaturalSize)
     const WindowFrame* frame = WindowFrame::of(framed);
     ASSERT_NE(frame, nullptr);
 
+    EXPECT_TRUE(framed.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(WindowFrame::clientArea(framed).size(), plain.size());
     EXPECT_NE(frame->titleBar()->closeButton(), nullptr);
     EXPECT_NE(framed.findChild<QSizeGrip*>(), nullptr);

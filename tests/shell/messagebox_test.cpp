@@ -135,6 +135,7 @@ TEST(MessageDlg, OurOwnTitleBarOffersOnlyTheCloseBox)
 {
     WindowFrame::forceForTesting(true);
     bool seen = false;
+    bool frameless = false;
     QList<QAbstractButton*> barButtons;
     QToolButton* close = nullptr;
     QString caption;
@@ -142,6 +143,7 @@ TEST(MessageDlg, OurOwnTitleBarOffersOnlyTheCloseBox)
     QRect message;
     whenModal<QMessageBox>([&](QMessageBox* box) {
         seen = true;
+        frameless = box->windowFlags().testFlag(Qt::FramelessWindowHint);
         const TitleBar* bar = WindowFrame::of(*box)->titleBar();
         barButtons = bar->findChildren<QAbstractButton*>();
         close = bar->closeButton();
@@ -156,6 +158,7 @@ TEST(MessageDlg, OurOwnTitleBarOffersOnlyTheCloseBox)
     WindowFrame::forceForTesting(false);
 
     ASSERT_TRUE(seen);
+    EXPECT_TRUE(frameless);
     EXPECT_EQ(barButtons, QList<QAbstractButton*> { close });
     EXPECT_EQ(caption, QStringLiteral("Confirmation"));
     EXPECT_TRUE(client.contains(message)) << "the message lies outside the client area";

@@ -88,8 +88,13 @@ TEST_F(WindowFrameTest, TheCloseButtonClosesThroughTheWindowsOwnHandling)
             event->ignore();
         }
     } window;
+    // Flags as the table window has them: Qt would take the frameless hint
+    // away again from a customised frame with a close button.
+    window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     window.setFixedSize(300, 200);
     WindowFrame::install(window, TitleBarButtons::Close, FrameSizing::Fixed);
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 

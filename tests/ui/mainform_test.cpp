@@ -300,6 +300,7 @@ TEST_F(MainFormTest, OurOwnTitleBarOffersOnlyTheCloseBoxWhichSaves)
     const WindowFrame* frame = WindowFrame::of(*form);
     ASSERT_NE(frame, nullptr);
 
+    EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint) << "Qt's own decorations would show";
     QToolButton* close = frame->titleBar()->closeButton();
     ASSERT_NE(close, nullptr);
     EXPECT_EQ(frame->titleBar()->findChildren<QAbstractButton*>(), QList<QAbstractButton*> { close });
