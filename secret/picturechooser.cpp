@@ -12,6 +12,7 @@
 
 #include "picturechooserpanel.h"
 #include "termination.h"
+#include "windowframe.h"
 
 // Qt's file dialog takes a filter's patterns from between its parentheses,
 // split at blanks and matched with the file system's case sensitivity: the
@@ -122,6 +123,7 @@ void TOpenPictureDialog::createDialog()
     if (auto* grid = qobject_cast<QGridLayout*>(m_dialog->layout()))
         grid->addWidget(m_panel, 0, grid->columnCount(), grid->rowCount(), 1);
     m_dialog->resize(m_dialog->sizeHint().width() + kPanelWidth, m_dialog->sizeHint().height());
+    WindowFrame::install(*m_dialog, TitleBarButtons::Close, FrameSizing::Sizeable);
 
     connect(m_dialog, &QFileDialog::currentChanged, m_panel, &TPicturePanel::SelectionChanged);
     connect(m_dialog, &QFileDialog::filterSelected, this,

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "previewrect.h"
+#include "windowframe.h"
 
 namespace {
 constexpr int kMargin = 5;
@@ -58,6 +59,7 @@ TPreviewForm::TPreviewForm(PicturePtr picture, QWidget* parent)
         resize(natural + QSize(chrome, chrome));
     else
         resize(PreviewWindowSize(natural, QSize(chrome, chrome), available.size() - kFrameAllowance));
+    WindowFrame::install(*this, TitleBarButtons::Close, FrameSizing::Sizeable);
 }
 
 void TPreviewForm::showEvent(QShowEvent* event)

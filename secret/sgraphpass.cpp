@@ -31,6 +31,7 @@
 #include "sshowgraph.h"
 #include "termination.h"
 #include "vaultlayout.h"
+#include "windowframe.h"
 
 namespace {
 
@@ -87,6 +88,7 @@ TGraphPass::TGraphPass(MainFormFields& mainForm, TShowGraph& showGraph, QWidget*
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
     buildControls();
+    WindowFrame::install(*this, TitleBarButtons::None, FrameSizing::Fixed);
 }
 
 void TGraphPass::buildControls()

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "termination.h"
+#include "windowframe.h"
 
 namespace {
 
@@ -95,6 +96,8 @@ MsgResult MessageDlg(const QString& text, MsgKind kind, MsgButtons buttons)
         box.setEscapeButton(no);
     }
 
+    // Last, once QMessageBox has laid out its content for good.
+    WindowFrame::install(box, TitleBarButtons::Close, FrameSizing::Fixed);
     ExecModal(box);
 
     if (TerminationRequested() || box.closedByCloseBox())

@@ -26,6 +26,7 @@
 #include "termination.h"
 #include "urllabel.h"
 #include "vaultlayout.h"
+#include "windowframe.h"
 
 namespace {
 
@@ -84,6 +85,7 @@ TMainForm::TMainForm(const QString& appDir, QWidget* parent)
     createControls();
     setUpGrid();
     FormCreate(appDir);
+    WindowFrame::install(*this, TitleBarButtons::Close, FrameSizing::Fixed);
 }
 
 void TMainForm::FormCreate(const QString& appDir)

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
+#include <QSizeGrip>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -21,10 +22,13 @@
 
 #include "bitmapfile.h"
 #include "filetestutil.h"
+#include "picture.h"
 #include "picturechooser.h"
 #include "picturechooserpanel.h"
 #include "previewform.h"
 #include "tempdir.h"
+#include "titlebar.h"
+#include "windowframe.h"
 
 namespace {
 
@@ -370,6 +374,28 @@ TEST_F(PanelTest, PreviewWindowShowsThePictureAtNaturalSize)
     EXPECT_EQ(caption, QStringLiteral("Prévisualiser"));
     EXPECT_EQ(imageSize, QSize(100, 50));
     EXPECT_TRUE(closedByEscape);
+}
+
+// Where the window carries our own title bar (Wayland), the picture still
+// shows first at its natural size, and the window can be closed and resized.
+TEST_F(PanelTest, PreviewWindowWithOurOwnTitleBarKeepsTheNaturalSize)
+{
+    writeBitmap(folder.file("small.bmp"), 100, 50, Qt::red);
+    const PicturePtr picture = LoadPictureFile(folder.file("small.bmp"));
+    const TPreviewForm plain(picture);
+    WindowFrame::forceForTesting(true);
+    TPreviewForm framed(picture);
+    WindowFrame::forceForTesting(false);
+    const WindowFrame* frame = WindowFrame::of(framed);
+    ASSERT_NE(frame, nullptr);
+
+    EXPECT_TRUE(framed.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(WindowFrame::clientArea(framed).size(), plain.size());
+    EXPECT_NE(frame->titleBar()->closeButton(), nullptr);
+    EXPECT_NE(framed.findChild<QSizeGrip*>(), nullptr);
+    framed.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&framed));
+    EXPECT_EQ(framed.Image->size(), QSize(100, 50));
 }
 
 TEST_F(PanelTest, PreviewWindowOfALargePictureFitsOnTheScreen)

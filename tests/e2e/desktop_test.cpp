@@ -1,12 +1,14 @@
 // The real program on real desktops: under an X11 window manager, which
 // frames, places and decorates its windows, and on a Wayland compositor,
-// where Qt draws the decorations itself.
+// where the program draws its own title bars.
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QThread>
+#include <functional>
+#include <optional>
 
 #include "filetestutil.h"
 #include "printers.h"
@@ -78,6 +80,72 @@ QStringList offered(const QStringList& allowed, const QStringList& actions)
     for (const QString& action : actions) {
         if (allowed.contains(action))
             found.append(action);
+    }
+    return found;
+}
+
+// Our own title bar as a screenshot shows it: a band of one colour at least
+// 14 pixels high and 100 wide, whose bottom row lies on the top row of the
+// window's client area, of another single colour. ink bounds what is drawn
+// on the band (caption, buttons).
+struct ShownTitleBar {
+    QRect band;
+    QRect ink;
+    std::vector<bool> inkColumns; // one per column of the band
+};
+
+bool isInk(QRgb pixel, QRgb band)
+{
+    return std::abs(qRed(pixel) - qRed(band)) > 48 || std::abs(qGreen(pixel) - qGreen(band)) > 48
+        || std::abs(qBlue(pixel) - qBlue(band)) > 48;
+}
+
+std::optional<ShownTitleBar> findOwnTitleBar(const QImage& shot)
+{
+    const QImage screen = shot.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y + 1 < screen.height(); ++y) {
+        for (int x = 0; x < screen.width();) {
+            const QRgb colour = screen.pixel(x, y);
+            int end = x;
+            while (end + 1 < screen.width() && screen.pixel(end + 1, y) == colour)
+                ++end;
+            const int start = x;
+            x = end + 1;
+            if (end - start + 1 < 100)
+                continue;
+            const QRgb below = screen.pixel(start, y + 1);
+            bool onClientArea = below != colour;
+            for (int i = start; i <= end && onClientArea; ++i)
+                onClientArea = screen.pixel(i, y + 1) == below;
+            int top = y;
+            while (top > 0 && screen.pixel(start, top - 1) == colour)
+                --top;
+            if (!onClientArea || y - top + 1 < 14)
+                continue;
+            ShownTitleBar bar;
+            bar.band = QRect(QPoint(start, top), QPoint(end, y));
+            bar.inkColumns.assign(bar.band.width(), false);
+            for (int row = top; row <= y; ++row) {
+                for (int column = start; column <= end; ++column) {
+                    if (isInk(screen.pixel(column, row), colour)) {
+                        bar.ink |= QRect(column, row, 1, 1);
+                        bar.inkColumns[column - start] = true;
+                    }
+                }
+            }
+            return bar;
+        }
+    }
+    return std::nullopt;
+}
+
+// Columns of the band, counted from its right end, that hold ink.
+std::vector<int> inkFromTheRight(const ShownTitleBar& bar, int span)
+{
+    std::vector<int> found;
+    for (int fromRight = 0; fromRight < span && fromRight < bar.band.width(); ++fromRight) {
+        if (bar.inkColumns[bar.band.width() - 1 - fromRight])
+            found.push_back(fromRight);
     }
     return found;
 }
@@ -172,26 +240,88 @@ TEST_F(UnderOpenbox, SetUpTheSecretThenOpenTheTableAgain)
     EXPECT_EQ(readVault(vaultFile()).table, rows);
 }
 
-// On Weston the program shows its setup dialog, and a session's SIGTERM
-// ends it through its normal path: exit code 0, no lock left, nothing
-// written.
-TEST_F(WholeProgram, OnWestonShowsTheSetupDialogAndEndsOnSigterm)
+// Kaldrino on Weston's headless desktop: started in the test's folder with
+// the compositor's environment, its output in program.log.
+class OnWeston : public WholeProgram {
+protected:
+    void startOnWeston()
+    {
+        m_artifacts = artifactsOfThisTest();
+        m_weston
+            = std::make_unique<WestonSession>(QSize(1024, 768), m_artifacts + QStringLiteral("/weston.log"));
+        dieWithParent(m_program);
+        QProcessEnvironment env = m_weston->environment();
+        const QString home = appDir() + QStringLiteral("../home");
+        env.insert(QStringLiteral("HOME"), home);
+        m_program.setProcessEnvironment(env);
+        m_program.setWorkingDirectory(home);
+        m_program.setProcessChannelMode(QProcess::MergedChannels);
+        m_program.setStandardOutputFile(m_artifacts + QStringLiteral("/program.log"));
+        m_program.start(appDir() + QStringLiteral("kaldrino"), {});
+        ASSERT_TRUE(m_program.waitForStarted(10000));
+    }
+
+    // Screenshots until one shows what `shows` looks for; the last is kept
+    // as artifacts/<test>/<name>.png.
+    QImage waitForScreen(const QString& name, const std::function<bool(const QImage&)>& shows)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        for (;;) {
+            const QImage screen
+                = m_weston->screenshot(m_artifacts + QLatin1Char('/') + name + QStringLiteral(".png"));
+            if (!screen.isNull() && shows(screen))
+                return screen;
+            if (clock.elapsed() > 30000 || m_program.state() != QProcess::Running) {
+                ADD_FAILURE() << "no " << name.toStdString() << " on Weston; see "
+                              << m_artifacts.toStdString();
+                return {};
+            }
+            QThread::msleep(300);
+        }
+    }
+
+    // Keeps the title bar's band, enlarged, beside the screenshot.
+    void keepTitleBar(const QImage& screen, const ShownTitleBar& bar, const QString& name) const
+    {
+        screen.copy(bar.band.adjusted(-2, -2, 2, 2))
+            .scaled(2 * (bar.band.width() + 4), 2 * (bar.band.height() + 4))
+            .save(m_artifacts + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+
+    // A session's SIGTERM ends the program through its normal path.
+    void expectEndsOnSigterm()
+    {
+        m_program.terminate();
+        ASSERT_TRUE(m_program.waitForFinished(5000)) << "the program did not end on SIGTERM";
+        EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(m_program.exitCode(), 0);
+        EXPECT_FALSE(QFileInfo::exists(appDir() + QStringLiteral("kaldrino.ini.lock")))
+            << "the lock was left";
+    }
+
+    void TearDown() override
+    {
+        if (m_program.state() != QProcess::NotRunning) {
+            m_program.kill();
+            m_program.waitForFinished(5000);
+        }
+        m_weston.reset();
+        WholeProgram::TearDown();
+    }
+
+private:
+    QString m_artifacts;
+    std::unique_ptr<WestonSession> m_weston;
+    QProcess m_program;
+};
+
+// The setup dialog shows on Weston with our own title bar: no minimise,
+// maximise or close button, the whole caption; SIGTERM ends the program
+// with nothing written.
+TEST_F(OnWeston, TheSetupDialogHasOurTitleBarAndEndsOnSigterm)
 {
-    const QString artifacts = artifactsOfThisTest();
-    WestonSession weston(QSize(1024, 768), artifacts + QStringLiteral("/weston.log"));
-
-    QProcess program;
-    dieWithParent(program);
-    QProcessEnvironment env = weston.environment();
-    const QString home = appDir() + QStringLiteral("../home");
-    env.insert(QStringLiteral("HOME"), home);
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(home);
-    program.setProcessChannelMode(QProcess::MergedChannels);
-    program.setStandardOutputFile(artifacts + QStringLiteral("/program.log"));
-    program.start(appDir() + QStringLiteral("kaldrino"), {});
-    ASSERT_TRUE(program.waitForStarted(10000));
-
+    startOnWeston();
     // The dialog's heading is the only red on Weston's desktop.
     auto redPixels = [](const QImage& image) {
         int count = 0;
@@ -203,21 +333,48 @@ TEST_F(WholeProgram, OnWestonShowsTheSetupDialogAndEndsOnSigterm)
         }
         return count;
     };
-    QElapsedTimer clock;
-    clock.start();
-    QImage screen;
-    while ((screen = weston.screenshot(artifacts + QStringLiteral("/setup-dialog.png"))).isNull()
-        || redPixels(screen) < 500) {
-        ASSERT_LT(clock.elapsed(), 30000) << "no setup dialog on Weston; see " << artifacts.toStdString();
-        ASSERT_EQ(program.state(), QProcess::Running) << "the program ended on Weston";
-        QThread::msleep(300);
-    }
+    const QImage screen = waitForScreen(
+        QStringLiteral("setup-dialog"), [&](const QImage& shot) { return redPixels(shot) >= 500; });
+    ASSERT_FALSE(screen.isNull());
     EXPECT_EQ(screen.size(), QSize(1024, 768));
 
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(5000)) << "the program did not end on SIGTERM";
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_FALSE(QFileInfo::exists(appDir() + QStringLiteral("kaldrino.ini.lock"))) << "the lock was left";
+    const std::optional<ShownTitleBar> bar = findOwnTitleBar(screen);
+    ASSERT_TRUE(bar) << "no title bar of ours above the setup dialog";
+    keepTitleBar(screen, *bar, QStringLiteral("setup-dialog-title-bar"));
+    EXPECT_EQ(bar->band.width(), 632) << "the bar spans the dialog's client width";
+    ASSERT_FALSE(bar->ink.isEmpty()) << "no caption";
+    EXPECT_LT(bar->ink.left() - bar->band.left(), 20) << "the caption starts at the left";
+    EXPECT_GT(bar->ink.width(), 300) << "too short for the whole caption";
+    // An elided caption runs to the bar's end; buttons sit there.
+    EXPECT_EQ(inkFromTheRight(*bar, 60), std::vector<int>()) << "something is drawn at the bar's right end";
+
+    expectEndsOnSigterm();
     EXPECT_FALSE(QFileInfo::exists(vaultFile()));
+}
+
+// A message box on Weston, the question asked at start when the secret's
+// picture is gone: our title bar with the close box alone at its right end.
+TEST_F(OnWeston, AMessageBoxHasOurTitleBarWithTheCloseBoxAlone)
+{
+    seedVault(vaultFile(), kPictureName, picturesDir(), { QPoint(10, 10) }, { kSample });
+    const std::string before = readBytes(vaultFile());
+    startOnWeston();
+
+    const QImage screen = waitForScreen(QStringLiteral("missing-picture-question"),
+        [](const QImage& shot) { return findOwnTitleBar(shot).has_value(); });
+    ASSERT_FALSE(screen.isNull());
+    const ShownTitleBar bar = *findOwnTitleBar(screen);
+    keepTitleBar(screen, bar, QStringLiteral("message-box-title-bar"));
+
+    ASSERT_FALSE(bar.ink.isEmpty()) << "no caption";
+    EXPECT_LT(bar.ink.left() - bar.band.left(), 20) << "the caption starts at the left";
+    // The close box fills the last bar height of the band; nothing else is
+    // drawn within three bar heights of the end.
+    const int buttonSpan = bar.band.height();
+    const std::vector<int> right = inkFromTheRight(bar, 3 * buttonSpan);
+    ASSERT_FALSE(right.empty()) << "no close box";
+    EXPECT_LT(right.back(), buttonSpan) << "more than one button at the bar's end";
+
+    expectEndsOnSigterm();
+    EXPECT_EQ(readBytes(vaultFile()), before);
 }

@@ -32,7 +32,9 @@
 #include "sshowgraph.h"
 #include "tempdir.h"
 #include "termination.h"
+#include "titlebar.h"
 #include "vaultlayout.h"
+#include "windowframe.h"
 
 namespace {
 
@@ -132,6 +134,45 @@ TEST_F(GraphPassTest, WindowIsAFixedDialogWithoutCloseBox)
         EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
         EXPECT_FALSE(b->autoDefault()) << b->objectName().toStdString();
     }
+}
+
+// Where the dialog carries our own title bar (Wayland): no button at all,
+// the whole caption at the dialog's width, the controls where they are in
+// the client area, and a close from the window system is still "Quitter".
+TEST_F(GraphPassTest, OurOwnTitleBarHasNoButtonAndTheWholeCaption)
+{
+    WindowFrame::forceForTesting(true);
+    TGraphPass framed { fields, screen };
+    WindowFrame::forceForTesting(false);
+    const WindowFrame* frame = WindowFrame::of(framed);
+    ASSERT_NE(frame, nullptr);
+
+    EXPECT_TRUE(framed.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(frame->titleBar()->findChildren<QAbstractButton*>(), QList<QAbstractButton*>());
+    EXPECT_EQ(frame->titleBar()->shownCaption(), framed.windowTitle());
+
+    const QRect client = WindowFrame::clientArea(framed);
+    EXPECT_EQ(client.size(), QSize(632, 453));
+    EXPECT_GT(client.top(), frame->titleBar()->geometry().bottom());
+    EXPECT_EQ(framed.minimumSize(), framed.maximumSize()) << "the grown size stays fixed";
+    EXPECT_GT(framed.height() - 453, frame->titleBar()->height());
+    for (QWidget* control : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (control->isWindow())
+            continue;
+        const auto* twin = framed.findChild<QWidget*>(control->objectName(), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(twin, nullptr) << control->objectName().toStdString();
+        EXPECT_EQ(twin->geometry().translated(-client.topLeft()), control->geometry())
+            << control->objectName().toStdString();
+    }
+
+    framed.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&framed));
+    answer = MsgResult::No;
+    framed.close();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+        QStringLiteral("Voulez-vous vraiment abandonner la configuration et quitter le programme ?"));
+    EXPECT_TRUE(framed.isVisible());
 }
 
 TEST_F(GraphPassTest, ControlsSitAtTheirPositionsWithTheirTexts)

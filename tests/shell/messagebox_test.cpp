@@ -4,9 +4,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include "messagebox.h"
 #include "modalwatch.h"
+#include "titlebar.h"
+#include "windowframe.h"
 
 // Readable failures for texts.
 inline void PrintTo(const QString& text, std::ostream* os)
@@ -124,6 +127,42 @@ TEST(MessageDlg, CarriageReturnsShowAsLineBreaksAndLongLinesWrap)
         seen.text, QStringLiteral("Kaldrino\n\nPour pouvoir accèder\nfaites <b>vos</b> clics.\n") + longLine);
     EXPECT_TRUE(seen.wordWrap);
     EXPECT_LT(seen.width, 800);
+}
+
+// Where the box carries our own title bar (Wayland), the bar offers only
+// the close box, which answers Cancel, and the message sits below it.
+TEST(MessageDlg, OurOwnTitleBarOffersOnlyTheCloseBox)
+{
+    WindowFrame::forceForTesting(true);
+    bool seen = false;
+    bool frameless = false;
+    QList<QAbstractButton*> barButtons;
+    QToolButton* close = nullptr;
+    QString caption;
+    QRect client;
+    QRect message;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+        seen = true;
+        frameless = box->windowFlags().testFlag(Qt::FramelessWindowHint);
+        const TitleBar* bar = WindowFrame::of(*box)->titleBar();
+        barButtons = bar->findChildren<QAbstractButton*>();
+        close = bar->closeButton();
+        caption = bar->shownCaption();
+        client = WindowFrame::clientArea(*box);
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            message = label->geometry();
+        QTest::mouseClick(close, Qt::LeftButton);
+    });
+    const MsgResult result
+        = MessageDlg(QStringLiteral("Voulez-vous ?"), MsgKind::Confirmation, MsgButtons::YesNo);
+    WindowFrame::forceForTesting(false);
+
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(frameless);
+    EXPECT_EQ(barButtons, QList<QAbstractButton*> { close });
+    EXPECT_EQ(caption, QStringLiteral("Confirmation"));
+    EXPECT_TRUE(client.contains(message)) << "the message lies outside the client area";
+    EXPECT_EQ(result, MsgResult::Cancel);
 }
 
 TEST(MessageDlg, TheSeamAnswersWithoutShowingABox)

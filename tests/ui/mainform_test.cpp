@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <memory>
 
 #include "cp1252.h"
@@ -16,8 +17,10 @@
 #include "messagebox.h"
 #include "stringgrid.h"
 #include "tempdir.h"
+#include "titlebar.h"
 #include "urllabel.h"
 #include "windowdriver.h"
+#include "windowframe.h"
 
 namespace {
 
@@ -283,6 +286,40 @@ TEST_F(MainFormTest, ClosingWithoutAccessSavesNothing)
     form->Fields.AccessGranted = false;
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(QFile::exists(iniPath()));
+}
+
+// Where the window carries our own title bar (Wayland): the close box
+// alone, which closes the way the window's own close does, saving the
+// table; the controls keep their places in the client area.
+TEST_F(MainFormTest, OurOwnTitleBarOffersOnlyTheCloseBoxWhichSaves)
+{
+    const TMainForm plain(folder.path());
+    WindowFrame::forceForTesting(true);
+    openWindow({ { "a", "1" } });
+    WindowFrame::forceForTesting(false);
+    const WindowFrame* frame = WindowFrame::of(*form);
+    ASSERT_NE(frame, nullptr);
+
+    EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint) << "Qt's own decorations would show";
+    QToolButton* close = frame->titleBar()->closeButton();
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(frame->titleBar()->findChildren<QAbstractButton*>(), QList<QAbstractButton*> { close });
+    EXPECT_EQ(frame->titleBar()->shownCaption(), QStringLiteral("Mots de passe"));
+    const QRect client = WindowFrame::clientArea(*form);
+    EXPECT_EQ(client.size(), QSize(450, 480));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    const std::pair<QWidget*, QWidget*> controls[] = { { form->Grille, plain.Grille },
+        { form->Panel1, plain.Panel1 }, { form->Button1, plain.Button1 }, { form->Button4, plain.Button4 },
+        { form->UrlLabel1, plain.UrlLabel1 }, { form->Label1, plain.Label1 } };
+    for (const auto& [framed, unframed] : controls)
+        EXPECT_EQ(
+            framed->mapTo(form.get(), QPoint(0, 0)) - client.topLeft(), unframed->mapTo(&plain, QPoint(0, 0)))
+            << unframed->metaObject()->className();
+
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_FALSE(form->isVisible());
+    const Entries stored { { "a", "1" } };
+    EXPECT_EQ(storedEntries(), stored);
 }
 
 TEST_F(MainFormTest, EnterKeepsTheTypedTextAndEscapePutsTheOldTextBack)
