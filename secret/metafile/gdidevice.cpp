@@ -70,12 +70,12 @@ QBrush makeBrush(const LogBrush& b, const QTransform& drawToPixels)
 }
 
 // Qt's rasteriser walks every pixel along a filled shape's edges, shown or
-// not, so a fill or a wide solid stroke reaching millions of pixels past the
+// not, so a fill or a wide stroke reaching millions of pixels past the
 // picture (metafile coordinates go up to 2^31) takes seconds. Such an area
 // is cut to the part that can show, the visible box (in device pixels)
 // enlarged on every side: returns that box in path units, or nothing for
-// shapes that stay near the picture. penWidth is in path units. Dashed and
-// one-pixel pens are left to Qt, which already draws only what can show.
+// shapes that stay near the picture. penWidth is in path units. One-pixel
+// pens are left to Qt, which draws only their visible part.
 std::optional<QPainterPath> farReachingView(
     const QPainterPath& path, const QTransform& pathToDevice, double penWidth, const QRectF& visible)
 {
@@ -324,7 +324,8 @@ void GdiDevice::paint(const QPainterPath& path, const QTransform& pathToTarget, 
         m_painter->fillPath(view ? path.intersected(*view) : path, makeBrush(*brush, full));
     if (!drawsPen)
         return;
-    if (view && width > 0 && pen.style() == Qt::SolidLine) {
+    if (view && width > 0) {
+        // Dashed too: each dash of so wide a pen is itself a vast area.
         QPainterPathStroker outline(pen);
         outline.setWidth(width);
         m_painter->fillPath(outline.createStroke(path).intersected(*view), pen.brush());
