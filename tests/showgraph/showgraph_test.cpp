@@ -18,6 +18,7 @@
 #include "mainformfields.h"
 #include "messagebox.h"
 #include "picturebox.h"
+#include "screenfixture.h"
 #include "sshowgraph.h"
 #include "tempdir.h"
 #include "termination.h"
@@ -38,35 +39,8 @@ struct Press {
     Qt::KeyboardModifiers modifiers = {};
 };
 
-class ShowGraph : public ::testing::Test {
+class ShowGraph : public ScreenFixture {
 protected:
-    void SetUp() override
-    {
-        fields.AppDir = folder.path();
-        setMessageSeamForTesting([this](const MessageRecord& record) {
-            messages.push_back(record);
-            return MsgResult::Ok;
-        });
-        setDecoyClockForTesting([this] { return decoySeed += 7919; });
-    }
-
-    void TearDown() override
-    {
-        setMessageSeamForTesting(nullptr);
-        setDecoyClockForTesting(nullptr);
-        resetTerminationForTesting();
-    }
-
-    // A picture made here rather than kept as a fixture, at any size.
-    QString makePicture(const QString& name, QSize size) const
-    {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        const QString path = folder.file(name);
-        EXPECT_TRUE(image.save(path, "BMP"));
-        return path;
-    }
-
     QString vaultFile() const { return vault::vaultPath(fields.AppDir); }
 
     void storeSecret(const std::vector<QPoint>& points) const
@@ -89,41 +63,11 @@ protected:
         ini.UpdateFile();
     }
 
-    std::string stored(const std::string& key) const
-    {
-        const TIniFile ini(vaultFile());
-        return DecryptText(ini.ReadEntry(vault::SecretSection(), EncryptText(key)));
-    }
-
     // Real presses through the window, so that the label can take them.
-    void press(TShowGraph& screen, const Press& p) const
+    using ScreenFixture::press;
+    static void press(TShowGraph& screen, const Press& p)
     {
         QTest::mouseClick(screen.windowHandle(), p.button, p.modifiers, screen.Image1->mapTo(&screen, p.at));
-    }
-
-    // Shows the screen modally the way its callers do, acts inside its loop,
-    // and returns once it has closed.
-    void showModally(
-        TShowGraph& screen, const QString& mode, const QString& picture, const std::function<void()>& act)
-    {
-        screen.Mode = mode;
-        screen.ImagePath = picture;
-        bool acted = false;
-        auto* screenPtr = &screen;
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [screenPtr] {
-            ADD_FAILURE() << "the screen did not close";
-            screenPtr->reject();
-        });
-        QTimer::singleShot(0, &screen, [&] {
-            acted = true;
-            act();
-        });
-        watchdog.start(10000);
-        ExecModal(screen);
-        EXPECT_TRUE(acted);
-        EXPECT_FALSE(screen.isVisible());
     }
 
     bool verify(TShowGraph& screen, const QString& picture, const std::vector<Press>& presses)
@@ -166,11 +110,6 @@ protected:
         }
         return keys;
     }
-
-    TestFolder folder;
-    MainFormFields fields;
-    std::vector<MessageRecord> messages;
-    std::uint32_t decoySeed = 0;
 };
 
 const std::vector<QPoint> kSecret { { 100, 100 }, { 300, 200 }, { 500, 400 } };
