@@ -36,11 +36,16 @@ bool pixelDataCut(QIODevice& file)
     // it (up to a gigabyte) before finding nothing to decode.
     if (header.size() < 18 || file.size() < qint64(14) + littleEndian(header, 14, 4))
         return true;
-    if (header.size() < 34)
-        return false;
+    // The reader takes the Windows and OS/2 2.x header sizes for what they
+    // are and any other for the old core header, whose 16-bit fields it
+    // reads whether the file holds them or not.
+    const quint32 headerSize = littleEndian(header, 14, 4);
+    const bool core = headerSize != 40 && headerSize != 64 && headerSize != 108 && headerSize != 124;
+    if (header.size() < (core ? 26 : 34))
+        return true;
     const qint64 offset = littleEndian(header, 10, 4);
     qint64 width, height, bitsPerPixel, compression = 0;
-    if (littleEndian(header, 14, 4) == 12) { // OS/2 core header
+    if (core) {
         width = littleEndian(header, 18, 2);
         height = littleEndian(header, 20, 2);
         bitsPerPixel = littleEndian(header, 24, 2);
