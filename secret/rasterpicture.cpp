@@ -24,8 +24,9 @@ quint32 littleEndian(const QByteArray& bytes, int at, int size)
 // (the last one may lack its padding). A run-length code paints at most 255
 // pixels in two bytes, and what its codes skip stays blank: a few bytes
 // could declare a picture of a gigabyte that takes seconds to decode and
-// shrink, so such a bitmap must hold data for most of its pixels. Other
-// compressions are left to the reader.
+// shrink, so such a bitmap must hold a byte of data for every 256 pixels,
+// about half of what runs over every pixel take. Other compressions are
+// left to the reader.
 bool pixelDataCut(QIODevice& file)
 {
     const QByteArray header = file.peek(34);

@@ -137,7 +137,7 @@ QByteArray runLengthBitmap(quint32 width, quint32 height, quint32 paintedRows)
     return file + data;
 }
 
-TEST(LoadPicture, RunLengthBitmapsMustHoldMostOfTheirPixels)
+TEST(LoadPicture, RunLengthBitmapsMustHoldDataForTheirPixels)
 {
     // A run paints at most 255 pixels in two bytes; what the codes skip
     // stays blank. A few bytes declaring a huge picture would take seconds
