@@ -27,7 +27,7 @@ quint32 littleEndian(const QByteArray& bytes, int at, int size)
 // shrink, so such a bitmap must hold a byte of data for every 256 pixels,
 // about half of what runs over every pixel take. Other compressions are
 // left to the reader.
-bool pixelDataCut(QIODevice& file)
+bool holdsLessThanItDeclares(QIODevice& file)
 {
     const QByteArray header = file.peek(34);
     if (!header.startsWith("BM"))
@@ -114,7 +114,7 @@ PicturePtr ReadBitmapPicture(QIODevice& file)
 {
     if (file.size() == 0)
         return std::make_shared<RasterPicture>(QImage());
-    if (pixelDataCut(file))
+    if (holdsLessThanItDeclares(file))
         throw PictureError("Image bitmap incorrecte");
     allowDecoderMemory();
     QImageReader reader(&file, "bmp");
