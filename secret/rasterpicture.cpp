@@ -81,10 +81,25 @@ void allowDecoderMemory()
     QImageReader::setAllocationLimit(int(kMaxDecoderMemory >> 20));
 }
 
+// Qt's bitmap reader keeps the colour table a file declares, however short,
+// and takes pixel indices past its end as they are (run-length codes may
+// name any of 256); drawing then reads beyond the table. Missing colours
+// are opaque black.
+QImage withFullColourTable(QImage image)
+{
+    const int needed = image.format() == QImage::Format_Indexed8 ? 256 : image.depth() == 1 ? 2 : 0;
+    if (image.colorCount() < needed) {
+        QList<QRgb> colours = image.colorTable();
+        colours.resize(needed, qRgb(0, 0, 0));
+        image.setColorTable(colours);
+    }
+    return image;
+}
+
 } // namespace
 
 RasterPicture::RasterPicture(QImage image)
-    : m_image(std::move(image))
+    : m_image(withFullColourTable(std::move(image)))
 {
 }
 

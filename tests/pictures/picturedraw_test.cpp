@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include "areascaler.h"
 #include "jpegpicture.h"
 #include "picturedrawing.h"
+#include "rasterpicture.h"
 
 #include "pictureprobe.h"
 #include "tempdir.h"
@@ -134,6 +137,30 @@ TEST(DrawPicture, EmptyBitmapDrawsNothing)
     const PicturePtr picture = LoadPictureFile(fixturePath("empty.bmp"));
     const QImage image = drawn(*picture, QSize(8, 8), QRect(0, 0, 8, 8), kBlue);
     EXPECT_TRUE(colourNear(image, QPoint(4, 4), kBlue, 0));
+}
+
+// A bitmap's colour table may be shorter than its pixel indices reach (a
+// run-length code may name any of 256; found by fuzzing, which crashed in
+// Qt reading past the table). Those pixels draw opaque black, at the
+// natural size and scaled.
+TEST(DrawPicture, IndicesPastTheColourTableDrawBlack)
+{
+    QImage indexed(8, 2, QImage::Format_Indexed8);
+    indexed.setColorTable({ qRgb(255, 0, 0), qRgb(0, 0, 255) });
+    indexed.fill(1);
+    std::memset(indexed.scanLine(1), 255, 8); // setPixel refuses such indices
+    QImage mono(8, 2, QImage::Format_Mono);
+    mono.setColorTable({ qRgb(0, 0, 255) });
+    mono.fill(0);
+    mono.scanLine(1)[0] = 0xff;
+    for (const QImage& image : { indexed, mono }) {
+        const RasterPicture picture(image);
+        for (QSize size : { QSize(8, 2), QSize(4, 2) }) {
+            const QImage shown = drawn(picture, size, QRect(QPoint(0, 0), size), Qt::white);
+            EXPECT_EQ(shown.pixelColor(0, 0), QColor(0, 0, 255)) << image.format() << " at " << size.width();
+            EXPECT_EQ(shown.pixelColor(0, 1), QColor(0, 0, 0)) << image.format() << " at " << size.width();
+        }
+    }
 }
 
 TEST(DrawPicture, JpegWarningsAreIgnored)
